@@ -1,0 +1,34 @@
+# Tests of the Windows build run under Wine, in a private prefix inside the
+# build folder that is created once and reused.
+#
+# The first Wine command in a prefix starts wineserver and Wine's background
+# services, which inherit that command's stdout and stderr. ctest reads test
+# output through pipes and would wait for them forever, so a setup fixture
+# starts the prefix detached from any pipe and a cleanup fixture stops it.
+if(NOT CMAKE_CROSSCOMPILING)
+  return()
+endif()
+
+find_program(WINE_EXECUTABLE wine REQUIRED)
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${WINE_PREFIX} WINEDEBUG=-all ${WINE_EXECUTABLE})
+
+# Adds a test that runs the Windows executable `target` under Wine. SERIAL
+# marks tests that change the registry or start processes, which every
+# program in the prefix shares.
+function(add_wine_test target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SERIAL" "" "")
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600)
+  if(arg_SERIAL)
+    set_tests_properties(${target} PROPERTIES RESOURCE_LOCK wine_shared_state)
+  endif()
+endfunction()
+
+if(BUILD_TESTING)
+  set(prefix_script ${CMAKE_SOURCE_DIR}/tools/wine-prefix.sh)
+  add_test(NAME wine_prefix_start COMMAND ${prefix_script} start ${WINE_PREFIX})
+  add_test(NAME wine_prefix_stop COMMAND ${prefix_script} stop ${WINE_PREFIX})
+  set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine_prefix)
+  set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine_prefix)
+endif()

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+// Every file below `archives_folder`, depth first in the order the file
+// system lists them, except those named exactly "config.json" (at any depth;
+// case-sensitive). Links to folders are neither listed nor entered.
+// Throws std::filesystem::filesystem_error when a folder cannot be read or an
+// entry's type cannot be determined.
+std::vector<std::filesystem::path> collect_archive_files(const std::filesystem::path& archives_folder);

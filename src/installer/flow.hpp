@@ -1,0 +1,16 @@
+#pragma once
+
+// Exit codes of the installer process.
+enum exit_code : int {
+  installed = 0,
+  game_running = 1,
+  game_not_found = 2,
+  unexpected_failure = 3,  // set by the entry point, never by the flow
+};
+
+// Installs the patch in `archives` beside the executable: reads config.json,
+// refuses while the game runs, finds the game folder (registry, then Steam),
+// copies the patch files there and shows the outcome in one message box.
+// Returns installed, game_running or game_not_found. Catches nothing: every
+// other failure leaves as an exception before any later stage runs.
+int run_installer();

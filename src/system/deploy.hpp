@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+// Copies each of `files` (all below `archives_folder`) to the same place
+// below `game_folder`, with one shell copy that replaces existing files and
+// creates missing folders without asking.
+// Throws std::filesystem::filesystem_error when a path cannot be resolved and
+// std::runtime_error when a file would land outside the game folder (both
+// before anything is copied) or when the copy fails or is cancelled.
+void deploy_archive_files(const std::vector<std::filesystem::path>& files,
+                          const std::filesystem::path& archives_folder,
+                          const std::filesystem::path& game_folder);

@@ -1,0 +1,18 @@
+#include "text.hpp"
+
+#include <windows.h>
+
+std::wstring widen_utf8(const std::string& text) {
+  // No UTF-8 byte yields more than one UTF-16 unit, so n + 1 units always
+  // suffice and the conversion runs once, without a size query.
+  std::wstring wide(text.size() + 1, L'\0');
+  const int written = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                            wide.data(), static_cast<int>(wide.size()));
+  wide.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+  return wide;
+}
+
+std::string path_to_utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Converts UTF-8 text to UTF-16. Ill-formed sequences become U+FFFD; empty
+// input, or input the platform cannot convert, gives empty text. Throws only
+// std::bad_alloc.
+std::wstring widen_utf8(const std::string& text);
+
+// The UTF-8 form of a path, for error texts (which travel as UTF-8).
+std::string path_to_utf8(const std::filesystem::path& path);

@@ -1,0 +1,132 @@
+#include "config.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const std::string valid_members =
+    R"("game_name": "Game", "process_name": "Game.exe", "data_directory": "Data",
+       "registry_key": "Game", "steam_id": "123450")";
+
+// A config.json with `content`, in a folder removed after the test.
+class config_file {
+ public:
+  explicit config_file(const std::string& content) {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = fs::temp_directory_path() / (std::string("config-test-") + test->name());
+    fs::create_directories(folder_);
+    std::ofstream(path(), std::ios::binary) << content;
+  }
+  ~config_file() {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  fs::path path() const { return folder_ / "config.json"; }
+
+ private:
+  fs::path folder_;
+};
+
+patch_config load(const std::string& content) {
+  return load_patch_config(config_file(content).path());
+}
+
+// The id of the JSON library's error that loading `content` raises, or 0.
+int error_id(const std::string& content) {
+  try {
+    load(content);
+  } catch (const json::exception& error) {
+    return error.id;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(config, reads_all_five_members_in_any_order) {
+  const patch_config config = load(R"({"steam_id": "7", "registry_key": "Studio\\Game",
+      "data_directory": "", "process_name": "game.exe", "game_name": "Game"})");
+  EXPECT_EQ(config.game_name, "Game");
+  EXPECT_EQ(config.process_name, "game.exe");
+  EXPECT_EQ(config.data_directory, "");
+  EXPECT_EQ(config.registry_key, "Studio\\Game");
+  EXPECT_EQ(config.steam_id, "7");
+}
+
+TEST(config, accepted_variants) {
+  struct row {
+    const char* name;
+    std::string content;
+    std::string expected_game_name;
+  };
+  const row rows[] = {
+      {"byte order mark", "\xEF\xBB\xBF{" + valid_members + "}", "Game"},
+      {"text after the value", "{" + valid_members + "} trailing garbage {", "Game"},
+      {"second value after the first", "{" + valid_members + "}\n{\"game_name\": 1}", "Game"},
+      {"whitespace and CR LF", "\r\n \t{" + valid_members + "}\r\n", "Game"},
+      {"extra member of any type", R"({"extra": [1, {"a": null}], )" + valid_members + "}", "Game"},
+      {"later duplicate wins", "{" + valid_members + R"(, "game_name": "Second"})", "Second"},
+      {"escapes decoded to UTF-8", R"({"game_name": "Caf\u00e9 \"{}\"", )" +
+                                       valid_members.substr(valid_members.find("\"process_name\"")) + "}",
+       "Caf\xC3\xA9 \"{}\""},
+      {"empty strings", R"({"game_name": "", "process_name": "", "data_directory": "",
+          "registry_key": "", "steam_id": ""})", ""},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(load(row.content).game_name, row.expected_game_name);
+  }
+}
+
+TEST(config, every_fault_is_an_error_of_the_json_library) {
+  struct row {
+    const char* name;
+    std::string content;
+    int expected_id;  // parse_error 101, type_error 302/304, out_of_range 403
+  };
+  const row rows[] = {
+      {"empty file", "", 101},
+      {"only whitespace", " \r\n\t ", 101},
+      {"syntax error", "{" + valid_members + ",}", 101},
+      {"line comment", "// note\n{" + valid_members + "}", 101},
+      {"block comment inside", "{" + valid_members + " /* note */}", 101},
+      {"invalid UTF-8 in a string", "{\"game_name\": \"\xC3\x28\", " +
+                                        valid_members.substr(valid_members.find("\"process_name\"")) + "}",
+       101},
+      {"top value an array", R"(["Game"])", 304},
+      {"top value a string", "\"game\"", 304},
+      {"steam_id a number", R"({"game_name": "G", "process_name": "g.exe", "data_directory": "d",
+          "registry_key": "k", "steam_id": 123450})", 302},
+      {"member missing", R"({"game_name": "G", "process_name": "g.exe", "data_directory": "d",
+          "registry_key": "k"})", 403},
+      {"key differs in letter case", R"({"Game_Name": "G", "process_name": "g.exe",
+          "data_directory": "d", "registry_key": "k", "steam_id": "1"})", 403},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(error_id(row.content), row.expected_id);
+  }
+}
+
+TEST(config, missing_file_is_a_parse_error) {
+  EXPECT_THROW(load_patch_config(fs::temp_directory_path() / "no-such-folder" / "config.json"),
+               json::parse_error);
+}
+
+TEST(config, first_faulty_member_in_fixed_order_is_reported) {
+  try {
+    load(R"({"steam_id": 1, "process_name": null, "game_name": "G", "data_directory": "d",
+        "registry_key": "k"})");
+    FAIL() << "no error raised";
+  } catch (const json::type_error& error) {
+    EXPECT_STREQ(error.what(), "[json.exception.type_error.302] type must be string, but is null");
+  }
+}

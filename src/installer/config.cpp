@@ -7,8 +7,12 @@
 patch_config load_patch_config(const std::filesystem::path& file) {
   // A file that fails to open yields no characters, so the parser reports it.
   std::ifstream stream(file);
+  return read_patch_config(stream);
+}
+
+patch_config read_patch_config(std::istream& input) {
   nlohmann::json document;
-  stream >> document;  // one value only: what follows it is never read
+  input >> document;  // one value only: what follows it is never read
 
   // at() rather than the subscript: a missing member is an error, not
   // undefined behaviour. The order fixes which of several faults is reported.

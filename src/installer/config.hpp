@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 
 // Everything that ties the installer to one game, read from config.json.
@@ -13,9 +14,13 @@ struct patch_config {
   std::string steam_id;        // Steam application id, as text
 };
 
-// Reads config.json: the first JSON value of the file must be an object with
-// the five members above as strings; anything after that value is ignored.
-// Throws nlohmann::json::parse_error for a missing, unreadable or malformed
-// file, nlohmann::json::type_error for a value of the wrong type and
-// nlohmann::json::out_of_range for a missing member.
+// Reads config.json through read_patch_config. A file that cannot be opened
+// reads as empty input.
 patch_config load_patch_config(const std::filesystem::path& file);
+
+// Reads the configuration from `input`: its first JSON value must be an
+// object with the five members above as strings; anything after that value is
+// ignored. Throws nlohmann::json::parse_error for empty or malformed input,
+// nlohmann::json::type_error for a value of the wrong type and
+// nlohmann::json::out_of_range for a missing member.
+patch_config read_patch_config(std::istream& input);

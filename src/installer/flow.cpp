@@ -45,8 +45,9 @@ int run_installer() {
     game_folder = locate_steam_install(config);
   }
   if (!game_folder) {
-    show_message(widen_utf8(fmt::format("This patch requires {}. Please install it first.", config.game_name)),
-                 std::nullopt);
+    show_message(
+        widen_utf8(fmt::format("This patch requires {}. Please install it first.", config.game_name)),
+        std::nullopt);
     return game_not_found;
   }
 

@@ -12,8 +12,8 @@ std::optional<std::filesystem::path> read_registry_install_path(const patch_conf
   const std::wstring subkey = widen_utf8(fmt::format("Software\\Mirelune\\{}", config.registry_key));
   std::array<wchar_t, MAX_PATH> buffer{};
   DWORD size = sizeof(buffer);
-  const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), L"InstallPath",
-                                        RRF_RT_REG_SZ, nullptr, buffer.data(), &size);
+  const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, subkey.c_str(), L"InstallPath", RRF_RT_REG_SZ,
+                                        nullptr, buffer.data(), &size);
   if (status != ERROR_SUCCESS) {
     return std::nullopt;
   }

@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <algorithm>
@@ -21,9 +22,7 @@ void append_entry(std::wstring& list, const fs::path& path) {
   list += L'\0';
 }
 
-void end_list(std::wstring& list) {
-  list.append(2, L'\0');
-}
+void end_list(std::wstring& list) { list.append(2, L'\0'); }
 
 // A link in `archives` may resolve to a file elsewhere; its relative path
 // then climbs out (or is empty for another drive). Copying it would write
@@ -31,8 +30,8 @@ void end_list(std::wstring& list) {
 fs::path destination_below(const fs::path& game_folder, const fs::path& file,
                            const fs::path& canonical_archives) {
   const fs::path relative = fs::weakly_canonical(file).lexically_relative(canonical_archives);
-  const bool climbs_out = std::any_of(relative.begin(), relative.end(),
-                                      [](const fs::path& element) { return element == ".."; });
+  const bool climbs_out =
+      std::any_of(relative.begin(), relative.end(), [](const fs::path& element) { return element == ".."; });
   if (relative.empty() || relative == "." || climbs_out) {
     throw std::runtime_error(fmt::format("the patch file {} lies outside the archives folder {}",
                                          path_to_utf8(file), path_to_utf8(canonical_archives)));

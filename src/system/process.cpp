@@ -3,6 +3,7 @@
 #include "handle.hpp"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <array>

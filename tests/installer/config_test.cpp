@@ -35,9 +35,7 @@ class config_file {
   fs::path folder_;
 };
 
-patch_config load(const std::string& content) {
-  return load_patch_config(config_file(content).path());
-}
+patch_config load(const std::string& content) { return load_patch_config(config_file(content).path()); }
 
 // The id of the JSON library's error that loading `content` raises, or 0.
 int error_id(const std::string& content) {
@@ -74,11 +72,13 @@ TEST(config, accepted_variants) {
       {"whitespace and CR LF", "\r\n \t{" + valid_members + "}\r\n", "Game"},
       {"extra member of any type", R"({"extra": [1, {"a": null}], )" + valid_members + "}", "Game"},
       {"later duplicate wins", "{" + valid_members + R"(, "game_name": "Second"})", "Second"},
-      {"escapes decoded to UTF-8", R"({"game_name": "Caf\u00e9 \"{}\"", )" +
-                                       valid_members.substr(valid_members.find("\"process_name\"")) + "}",
+      {"escapes decoded to UTF-8",
+       R"({"game_name": "Caf\u00e9 \"{}\"", )" +
+           valid_members.substr(valid_members.find("\"process_name\"")) + "}",
        "Caf\xC3\xA9 \"{}\""},
       {"empty strings", R"({"game_name": "", "process_name": "", "data_directory": "",
-          "registry_key": "", "steam_id": ""})", ""},
+          "registry_key": "", "steam_id": ""})",
+       ""},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -98,17 +98,20 @@ TEST(config, every_fault_is_an_error_of_the_json_library) {
       {"syntax error", "{" + valid_members + ",}", 101},
       {"line comment", "// note\n{" + valid_members + "}", 101},
       {"block comment inside", "{" + valid_members + " /* note */}", 101},
-      {"invalid UTF-8 in a string", "{\"game_name\": \"\xC3\x28\", " +
-                                        valid_members.substr(valid_members.find("\"process_name\"")) + "}",
+      {"invalid UTF-8 in a string",
+       "{\"game_name\": \"\xC3\x28\", " + valid_members.substr(valid_members.find("\"process_name\"")) + "}",
        101},
       {"top value an array", R"(["Game"])", 304},
       {"top value a string", "\"game\"", 304},
       {"steam_id a number", R"({"game_name": "G", "process_name": "g.exe", "data_directory": "d",
-          "registry_key": "k", "steam_id": 123450})", 302},
+          "registry_key": "k", "steam_id": 123450})",
+       302},
       {"member missing", R"({"game_name": "G", "process_name": "g.exe", "data_directory": "d",
-          "registry_key": "k"})", 403},
+          "registry_key": "k"})",
+       403},
       {"key differs in letter case", R"({"Game_Name": "G", "process_name": "g.exe",
-          "data_directory": "d", "registry_key": "k", "steam_id": "1"})", 403},
+          "data_directory": "d", "registry_key": "k", "steam_id": "1"})",
+       403},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -18,8 +18,10 @@ const std::wstring game_key = L"Software\\Mirelune\\PatchInstallerTest\\Flow Gam
 const std::wstring unexpected_caption = L"Patch installer";
 
 nlohmann::json config_for(const std::string& game_name) {
-  return {{"game_name", game_name},        {"process_name", "FlowTestGame.exe"},
-          {"data_directory", "Data"},      {"registry_key", "PatchInstallerTest\\Flow Game"},
+  return {{"game_name", game_name},
+          {"process_name", "FlowTestGame.exe"},
+          {"data_directory", "Data"},
+          {"registry_key", "PatchInstallerTest\\Flow Game"},
           {"steam_id", "480"}};
 }
 
@@ -37,7 +39,9 @@ class installer_setup {
   fs::path game_folder() const { return root_.path() / "Game Folder"; }
   const scoped_registry_key& registry() const { return key_; }
   void register_game_folder() const { key_.set_string(L"InstallPath", game_folder().native()); }
-  program_run run() const { return run_and_dismiss(installer_folder() / "patch_installer.exe", root_.path()); }
+  program_run run() const {
+    return run_and_dismiss(installer_folder() / "patch_installer.exe", root_.path());
+  }
 
  private:
   temp_folder root_;
@@ -213,8 +217,9 @@ TEST(flow, locked_destination_is_not_reported_as_success) {
   ::CloseHandle(locked);
 
   EXPECT_EQ(run.caption, unexpected_caption);
-  EXPECT_EQ(run.text, L"The patch was not installed because of an unexpected error:\n\n"
-                      L"copying the patch files failed (shell error 1223)");
+  EXPECT_EQ(run.text,
+            L"The patch was not installed because of an unexpected error:\n\n"
+            L"copying the patch files failed (shell error 1223)");
   EXPECT_EQ(run.exit_code, 3u);
   EXPECT_EQ(read_file(setup.game_folder() / "readme.txt"), "old");
 }

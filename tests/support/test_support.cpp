@@ -61,8 +61,8 @@ PROCESS_INFORMATION start_process(const fs::path& executable, const fs::path& wo
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, working_folder.c_str(), &startup, &process)) {
+  if (!::CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        working_folder.c_str(), &startup, &process)) {
     throw_last_error("CreateProcessW");
   }
   ::CloseHandle(process.hThread);
@@ -111,14 +111,12 @@ scoped_registry_key::scoped_registry_key(std::wstring subkey) : subkey_(std::mov
   ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str());  // left over from a crashed run
 }
 
-scoped_registry_key::~scoped_registry_key() {
-  ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str());
-}
+scoped_registry_key::~scoped_registry_key() { ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str()); }
 
 void scoped_registry_key::set_string(const std::wstring& name, const std::wstring& value) const {
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  if (const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), name.c_str(), REG_SZ,
-                                               value.c_str(), bytes)) {
+  if (const LSTATUS status =
+          ::RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), name.c_str(), REG_SZ, value.c_str(), bytes)) {
     throw std::system_error(status, std::system_category(), "RegSetKeyValueW");
   }
 }
@@ -159,8 +157,11 @@ program_run run_and_dismiss(const fs::path& executable, const fs::path& working_
       break;
     }
   }
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  const bool ended = ::WaitForSingleObject(process.hProcess, static_cast<DWORD>(std::max<long long>(left.count(), 0))) == WAIT_OBJECT_0;
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  const bool ended =
+      ::WaitForSingleObject(process.hProcess, static_cast<DWORD>(std::max<long long>(left.count(), 0))) ==
+      WAIT_OBJECT_0;
   if (!ended) {
     ::TerminateProcess(process.hProcess, 99);
   }

@@ -34,7 +34,8 @@ TEST(deploy, files_land_in_the_same_place_below_the_game_folder) {
     const fs::path game = patch.root.path() / "game";
     write_file(game / "top.txt", "old");
 
-    deploy_archive_files(patch.files, patch.archives, trailing_separator ? fs::path(game.native() + L"\\") : game);
+    deploy_archive_files(patch.files, patch.archives,
+                         trailing_separator ? fs::path(game.native() + L"\\") : game);
 
     EXPECT_EQ(read_file(game / "top.txt"), "top");
     EXPECT_EQ(read_file(game / "a" / "b" / "deep.txt"), "deep");

@@ -15,9 +15,13 @@ TEST(text, widen_utf8_converts_and_replaces_ill_formed_input) {
       {"ASCII", "abc", L"abc"},
       {"one byte keeps no spare unit", "A", L"A"},
       {"two-byte sequence", "Caf\xC3\xA9", L"Caf\u00E9"},
-      {"four bytes become a surrogate pair", "\xF0\x9F\x98\x80", std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}},
+      {"four bytes become a surrogate pair", "\xF0\x9F\x98\x80",
+       std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}},
       {"inner NUL is kept", std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
-      {"lone continuation byte", "ab\x80" "cd", L"ab\uFFFDcd"},
+      {"lone continuation byte",
+       "ab\x80"
+       "cd",
+       L"ab\uFFFDcd"},
       {"truncated sequence at the end", "ok\xE6\x97", L"ok\uFFFD"},
   };
   for (const row& row : rows) {

@@ -1,3 +1,4 @@
+#include "dll_search.hpp"
 #include "flow.hpp"
 #include "messages.hpp"
 #include "text.hpp"
@@ -20,6 +21,8 @@ int report_failure(const std::string& reason) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // First of all: the shell copy and the message box load DLLs on demand.
+  restrict_dll_search_to_system32();
   try {
     return run_installer();
   } catch (const std::exception& error) {

@@ -27,7 +27,8 @@ case "$action" in
       wineserver -k </dev/null >>"$log" 2>&1 || true
       wineserver -w </dev/null >>"$log" 2>&1 || true
     fi
-    wineserver -p </dev/null >>"$log" 2>&1
+    # Fails harmlessly when the prefix's server is running already.
+    wineserver -p </dev/null >>"$log" 2>&1 || true
     wine wineboot </dev/null >>"$log" 2>&1
     ;;
   stop)

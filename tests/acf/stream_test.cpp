@@ -1,0 +1,114 @@
+#include "acf_stream.hpp"
+#include "acf_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <variant>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of its own for the running test, removed afterwards.
+class scratch_folder {
+ public:
+  scratch_folder() {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    path_ = fs::temp_directory_path() / (std::string("acf-stream-test-") + test->name());
+    fs::create_directories(path_);
+  }
+  ~scratch_folder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  // Writes `content` byte for byte to the file `name` and returns its path.
+  fs::path write(const std::string& name, const std::string& content) const {
+    std::ofstream(path_ / name, std::ios::binary) << content;
+    return path_ / name;
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Everything `input` delivers until an extraction fails.
+std::string drain(acf_stream& input) {
+  std::string units;
+  for (char8_t unit{}; input.get(unit);) units += static_cast<char>(unit);
+  return units;
+}
+
+// Every byte value but those a Windows text-mode read translates (CR, LF and
+// Ctrl-Z), repeated to `size` bytes.
+std::string varied_bytes(std::size_t size) {
+  std::string bytes;
+  for (std::size_t i = 0; bytes.size() < size; ++i) {
+    const char byte = static_cast<char>(i % 256);
+    if (byte != '\r' && byte != '\n' && byte != '\x1A') bytes += byte;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST(acf_stream, memory_delivers_every_byte_then_fails_at_the_end) {
+  std::u8string all_bytes;
+  for (int byte = 0; byte < 256; ++byte) all_bytes += static_cast<char8_t>(byte);
+  acf_stream input(all_bytes);
+  EXPECT_TRUE(input.good());
+  EXPECT_EQ(drain(input), as_chars(all_bytes));
+  EXPECT_TRUE(input.eof());
+  EXPECT_TRUE(input.fail());
+  EXPECT_FALSE(input.bad());
+  char8_t unit = u8'x';
+  EXPECT_FALSE(input.get(unit));
+  EXPECT_EQ(static_cast<char>(unit), 'x');
+}
+
+TEST(acf_stream, file_delivers_its_bytes_across_buffer_refills) {
+  const scratch_folder folder;
+  const std::string content = varied_bytes(200'000);
+  acf_file_stream input(folder.write("big.bin", content));
+  EXPECT_TRUE(input.good());
+  EXPECT_EQ(drain(input), content);
+  EXPECT_TRUE(input.eof());
+  EXPECT_FALSE(input.bad());
+}
+
+// Text mode: Windows reads CR LF as LF, other systems keep the bytes.
+TEST(acf_stream, file_is_read_in_text_mode) {
+  const scratch_folder folder;
+  acf_file_stream input(folder.write("lines.vdf", "\"k\"\r\n\"a\r\nb\"\r\n"));
+#ifdef _WIN32
+  const char* expected = "{\"k\":\"a\nb\"}";
+#else
+  const char* expected = "{\"k\":\"a\r\nb\"}";
+#endif
+  EXPECT_EQ(dump(acf_parser().parse_acf(input)), expected);
+}
+
+TEST(acf_stream, unreadable_files_read_as_empty_documents) {
+  const scratch_folder folder;
+  struct row {
+    const char* name;
+    fs::path file;
+  };
+  const row rows[] = {
+      {"missing file", folder.path() / "missing.vdf"},
+      {"missing folder", folder.path() / "missing" / "libraryfolders.vdf"},
+      {"a folder", folder.path()},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    acf_file_stream input(row.file);
+    acf_value document;
+    EXPECT_NO_THROW(document = acf_parser().parse_acf(input));
+    EXPECT_EQ(dump(document), "{}");
+    EXPECT_TRUE(input.fail());
+  }
+}

@@ -1,5 +1,78 @@
 #include "steam_install.hpp"
 
-// The Steam route is not built yet: every game counts as not installed
-// through Steam.
-std::optional<std::filesystem::path> locate_steam_install(const patch_config&) { return std::nullopt; }
+#include "acf_access.hpp"
+#include "acf_parser.hpp"
+#include "install_log.hpp"
+#include "steam_registry.hpp"
+#include "text.hpp"
+
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The first library whose manifest opens, or null. Text entries beside the
+// numbered libraries (the Steam client writes "contentstatsid") are not
+// libraries and are passed over without a log line.
+const acf_object::value_type* find_manifest_library(const patch_config& config, const acf_object& libraries,
+                                                    std::wostream& log) {
+  for (const auto& entry : libraries) {
+    if (std::holds_alternative<std::u8string>(entry.second)) {
+      continue;
+    }
+    const library_candidate candidate = open_app_manifest(config, entry);
+    const bool found = !candidate.manifest.fail();
+    write_log_line(log, L"manifest found in {}: {}\n", candidate.library_folder.native(),
+                   found ? L"true" : L"false");
+    if (found) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry) {
+  const fs::path library(text_of(entry_of(object_of(entry.second), u8"path")));
+  const fs::path manifest_name(fmt::format("appmanifest_{}.acf", config.steam_id));
+  return {library.lexically_normal(), acf_file_stream(library / "steamapps" / manifest_name)};
+}
+
+std::optional<fs::path> locate_steam_install(const patch_config& config) {
+  std::wofstream log = open_install_log();
+  const steam_path_read steam = read_steam_path();
+  write_log_line(log, L"attempt to get Steam install path returned status {:#010x} and path {}\n",
+                 static_cast<std::int32_t>(steam.status), steam.value);
+  if (steam.status != 0) {
+    return std::nullopt;
+  }
+
+  acf_parser parser;
+  const fs::path steam_folder(steam.value.c_str());  // up to the first NUL
+  acf_file_stream library_list_file(steam_folder / "steamapps" / "libraryfolders.vdf");
+  acf_value library_list_document = parser.parse_acf(library_list_file);
+  const acf_object& libraries = object_of(object_of(library_list_document)[u8"libraryfolders"]);
+
+  const acf_object::value_type* library = find_manifest_library(config, libraries, log);
+  if (!library) {
+    write_log_line(log, L"no install folders found\n");
+    return std::nullopt;
+  }
+  library_candidate candidate = open_app_manifest(config, *library);
+  acf_value manifest = parser.parse_acf(candidate.manifest);
+  const std::u8string& install_folder =
+      text_of(entry_of(object_of(object_of(manifest)[u8"AppState"]), u8"installdir"));
+  // An empty installdir would name the library's shared steamapps\common
+  // folder: the patch would land beside every other game.
+  if (install_folder.empty()) {
+    throw std::runtime_error(fmt::format("the app manifest of Steam app {} in {} names no install folder",
+                                         config.steam_id, path_to_utf8(candidate.library_folder)));
+  }
+  return candidate.library_folder / "steamapps\\common" / fs::path(install_folder);
+}

@@ -1,10 +1,31 @@
 #pragma once
 
+#include "acf_stream.hpp"
+#include "acf_value.hpp"
 #include "config.hpp"
 
 #include <filesystem>
 #include <optional>
 
-// The game's folder in a Steam library, or nothing when Steam or the game's
-// app manifest cannot be found.
+// The game's folder in the first Steam library (in key order) that holds the
+// game's app manifest: <library>\steamapps\common\<installdir>. Nothing when
+// Steam's folder is not in the registry or no library holds the manifest.
+// Rewrites install_log.log in the current folder with what it tried.
+// Throws the parser's errors for a malformed library list or manifest,
+// std::bad_variant_access or std::out_of_range for one that lacks what it
+// needs, std::filesystem::filesystem_error for a path that is not UTF-8, and
+// std::runtime_error for a manifest whose installdir is empty.
 std::optional<std::filesystem::path> locate_steam_install(const patch_config& config);
+
+// One library of the search, with its app manifest opened.
+struct library_candidate {
+  std::filesystem::path library_folder;  // the library's path, lexically normal
+  acf_file_stream manifest;  // failed when the manifest did not open
+};
+
+// Opens the game's app manifest in the library of `entry` (an entry of
+// libraryfolders.vdf's library list), through the library's path as written.
+// Throws std::bad_variant_access or std::out_of_range when the entry is not
+// an object with a text `path`, std::filesystem::filesystem_error when that
+// path is not UTF-8.
+library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry);

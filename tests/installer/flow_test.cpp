@@ -1,10 +1,8 @@
 // End-to-end runs of the real installer under Wine: its message box, exit
 // code and the files that arrive in the game folder.
-#include "test_support.hpp"
+#include "sandboxes.hpp"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
 #include <set>
 #include <string>
@@ -14,63 +12,12 @@ using namespace test_support;
 
 namespace {
 
-const std::wstring game_key = L"Software\\Mirelune\\PatchInstallerTest\\Flow Game";
 const std::wstring unexpected_caption = L"Patch installer";
-
-nlohmann::json config_for(const std::string& game_name) {
-  return {{"game_name", game_name},
-          {"process_name", "FlowTestGame.exe"},
-          {"data_directory", "Data"},
-          {"registry_key", "PatchInstallerTest\\Flow Game"},
-          {"steam_id", "480"}};
-}
-
-// An installer copied beside its own archives folder, a game folder, and the
-// game's registry key; all removed after the test.
-class installer_setup {
- public:
-  explicit installer_setup(const nlohmann::json& config = config_for("Flow Game")) {
-    fs::create_directories(archives());
-    fs::copy_file(binary_folder() / "patch_installer.exe", installer_folder() / "patch_installer.exe");
-    write_file(archives() / "config.json", config.dump());
-  }
-  fs::path installer_folder() const { return root_.path() / "installer"; }
-  fs::path archives() const { return installer_folder() / "archives"; }
-  fs::path game_folder() const { return root_.path() / "Game Folder"; }
-  const scoped_registry_key& registry() const { return key_; }
-  void register_game_folder() const { key_.set_string(L"InstallPath", game_folder().native()); }
-  program_run run() const {
-    return run_and_dismiss(installer_folder() / "patch_installer.exe", root_.path());
-  }
-
- private:
-  temp_folder root_;
-  scoped_registry_key key_{game_key};
-};
-
-// Every file below `folder`, as generic relative paths.
-std::set<std::string> files_below(const fs::path& folder) {
-  std::set<std::string> files;
-  if (!fs::exists(folder)) {
-    return files;
-  }
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) {
-      files.insert(entry.path().lexically_relative(folder).generic_string());
-    }
-  }
-  return files;
-}
-
-std::wstring widened(const std::string& utf8) {
-  const std::u8string text(utf8.begin(), utf8.end());
-  return fs::path(text).native();
-}
 
 }  // namespace
 
 TEST(flow, installs_nested_files_and_replaces_existing_ones) {
-  installer_setup setup;
+  installer_sandbox setup;
   setup.register_game_folder();
   write_file(setup.archives() / "readme.txt", "new");
   write_file(setup.archives() / "data" / "maps" / "level 1.map", "map");
@@ -96,7 +43,7 @@ TEST(flow, installs_nested_files_and_replaces_existing_ones) {
 }
 
 TEST(flow, refuses_while_the_game_runs_and_touches_nothing) {
-  installer_setup setup;
+  installer_sandbox setup;
   setup.register_game_folder();
   write_file(setup.archives() / "readme.txt", "new");
   const stand_in_process game(L"FlowTestGame.exe");
@@ -110,7 +57,7 @@ TEST(flow, refuses_while_the_game_runs_and_touches_nothing) {
 }
 
 TEST(flow, reports_a_missing_game_under_the_default_title) {
-  installer_setup setup;
+  installer_sandbox setup;
   write_file(setup.archives() / "readme.txt", "new");
 
   const program_run run = setup.run();
@@ -119,6 +66,9 @@ TEST(flow, reports_a_missing_game_under_the_default_title) {
   EXPECT_EQ(run.text, L"This patch requires Flow Game. Please install it first.");
   EXPECT_EQ(run.exit_code, 2u);
   EXPECT_FALSE(fs::exists(setup.game_folder()));
+  // No Steam client either: its search leaves exactly one line.
+  EXPECT_EQ(read_file(setup.root() / "install_log.log"),
+            "attempt to get Steam install path returned status 0x00000002 and path \r\n");
 }
 
 TEST(flow, game_name_is_shown_literally_in_every_message) {
@@ -126,7 +76,7 @@ TEST(flow, game_name_is_shown_literally_in_every_message) {
     SCOPED_TRACE(name);
     const std::wstring wide = widened(name);
     {
-      installer_setup setup(config_for(name));
+      installer_sandbox setup(test_game_config(name));
       EXPECT_EQ(setup.run().text, L"This patch requires " + wide + L". Please install it first.");
       setup.register_game_folder();
       const program_run installed = setup.run();
@@ -141,7 +91,7 @@ TEST(flow, game_name_is_shown_literally_in_every_message) {
 }
 
 TEST(flow, broken_configuration_stops_the_run_even_while_the_game_runs) {
-  installer_setup setup;
+  installer_sandbox setup;
   setup.register_game_folder();
   write_file(setup.archives() / "config.json", R"({"game_name": "Flow Game" // no comments in JSON })");
   write_file(setup.archives() / "readme.txt", "new");
@@ -160,9 +110,9 @@ TEST(flow, broken_configuration_stops_the_run_even_while_the_game_runs) {
 }
 
 TEST(flow, missing_member_is_a_configuration_error) {
-  installer_setup setup;
+  installer_sandbox setup;
   setup.register_game_folder();
-  nlohmann::json config = config_for("Flow Game");
+  nlohmann::json config = test_game_config();
   config.erase("steam_id");
   write_file(setup.archives() / "config.json", config.dump());
 
@@ -190,7 +140,7 @@ TEST(flow, install_path_value_decides_the_game_folder) {
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
-    installer_setup setup;
+    installer_sandbox setup;
     ASSERT_EQ(long_folder.size(), 259u);
     if (row.text) {
       setup.registry().set_string(L"InstallPath", *row.text);
@@ -205,7 +155,7 @@ TEST(flow, install_path_value_decides_the_game_folder) {
 }
 
 TEST(flow, locked_destination_is_not_reported_as_success) {
-  installer_setup setup;
+  installer_sandbox setup;
   setup.register_game_folder();
   write_file(setup.archives() / "readme.txt", "new");
   write_file(setup.game_folder() / "readme.txt", "old");
@@ -222,4 +172,87 @@ TEST(flow, locked_destination_is_not_reported_as_success) {
             L"copying the patch files failed (shell error 1223)");
   EXPECT_EQ(run.exit_code, 3u);
   EXPECT_EQ(read_file(setup.game_folder() / "readme.txt"), "old");
+}
+
+TEST(flow, game_installed_through_steam_receives_the_patch) {
+  installer_sandbox setup;
+  write_file(setup.archives() / "readme.txt", "new");
+  write_file(setup.archives() / "data" / "level.map", "map");
+  const steam_sandbox steam;
+  steam.register_steam();
+  const fs::path zero = steam.library(L"Library Zero");
+  const fs::path one = steam.library(L"Library One");
+  fs::create_directories(zero);
+  steam.write_manifest(one, "Spacewar Game");
+  steam.write_library_list(steam.realistic_library_list(zero, one));
+
+  const program_run run = setup.run();
+
+  EXPECT_EQ(run.caption, L"Flow Game patch installer");
+  EXPECT_EQ(run.text, L"Patch installed. Have fun ;)");
+  EXPECT_EQ(run.exit_code, 0u);
+  const fs::path game = one / "steamapps" / "common" / "Spacewar Game";
+  EXPECT_EQ(files_below(game), (std::set<std::string>{"readme.txt", "data/level.map"}));
+  EXPECT_EQ(read_file(setup.root() / "install_log.log"),
+            "attempt to get Steam install path returned status 0x00000000 and path " +
+                steam.steam_folder().string() + "\r\nmanifest found in " + zero.string() +
+                ": false\r\nmanifest found in " + one.string() + ": true\r\n");
+}
+
+TEST(flow, game_in_no_steam_library_is_not_found) {
+  installer_sandbox setup;
+  write_file(setup.archives() / "readme.txt", "new");
+  const steam_sandbox steam;
+  steam.register_steam();
+  const fs::path zero = steam.library(L"Library Zero");
+  const fs::path one = steam.library(L"Library One");
+  steam.write_library_list(steam.realistic_library_list(zero, one));
+
+  const program_run run = setup.run();
+
+  EXPECT_EQ(run.caption, L"Error");
+  EXPECT_EQ(run.text, L"This patch requires Flow Game. Please install it first.");
+  EXPECT_EQ(run.exit_code, 2u);
+  EXPECT_FALSE(fs::exists(zero));
+  EXPECT_FALSE(fs::exists(one));
+  const std::string log = read_file(setup.root() / "install_log.log");
+  EXPECT_EQ(log.substr(log.find("manifest found in")), "manifest found in " + zero.string() +
+                                                           ": false\r\nmanifest found in " + one.string() +
+                                                           ": false\r\nno install folders found\r\n");
+}
+
+TEST(flow, install_path_keeps_the_steam_files_unread_and_the_log_untouched) {
+  installer_sandbox setup;
+  setup.register_game_folder();
+  write_file(setup.archives() / "readme.txt", "new");
+  write_file(setup.root() / "install_log.log", "an earlier search\r\n");
+  const steam_sandbox steam;
+  steam.register_steam();
+  steam.write_library_list("\"libraryfolders\" { {");  // would end the run if it were read
+
+  const program_run run = setup.run();
+
+  EXPECT_EQ(run.exit_code, 0u);
+  EXPECT_EQ(read_file(setup.game_folder() / "readme.txt"), "new");
+  EXPECT_EQ(read_file(setup.root() / "install_log.log"), "an earlier search\r\n");
+}
+
+TEST(flow, steam_manifest_without_install_folder_stops_before_copying) {
+  installer_sandbox setup;
+  write_file(setup.archives() / "readme.txt", "new");
+  const steam_sandbox steam;
+  steam.register_steam();
+  const fs::path library = steam.library(L"Library");
+  steam.write_manifest(library, "");
+  steam.write_library_list(steam.realistic_library_list(library, library));
+
+  const program_run run = setup.run();
+
+  EXPECT_EQ(run.caption, unexpected_caption);
+  EXPECT_EQ(run.text,
+            L"The patch was not installed because of an unexpected error:\n\n"
+            L"the app manifest of Steam app 480 in " +
+                library.native() + L" names no install folder");
+  EXPECT_EQ(run.exit_code, 3u);
+  EXPECT_EQ(files_below(library / "steamapps"), (std::set<std::string>{"appmanifest_480.acf"}));
 }

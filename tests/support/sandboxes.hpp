@@ -1,0 +1,72 @@
+#pragma once
+
+// Real installations to run the installer against: the installer beside its
+// archives folder, with a game folder and the game's registry key; and a
+// Steam client with its libraries. Everything is removed after the test.
+
+#include "test_support.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace test_support {
+
+// The configuration of the test game: steam_id 480, registry key
+// "PatchInstallerTest\Flow Game", process name "FlowTestGame.exe".
+nlohmann::json test_game_config(const std::string& game_name = "Flow Game");
+
+class installer_sandbox {
+ public:
+  explicit installer_sandbox(const nlohmann::json& config = test_game_config());
+  std::filesystem::path root() const { return root_.path(); }  // also the working folder
+  std::filesystem::path installer_folder() const { return root() / "installer"; }
+  std::filesystem::path archives() const { return installer_folder() / "archives"; }
+  std::filesystem::path game_folder() const { return root() / "Game Folder"; }
+  const scoped_registry_key& registry() const { return key_; }
+  void register_game_folder() const { key_.set_string(L"InstallPath", game_folder().native()); }
+  program_run run() const;
+
+ private:
+  temp_folder root_;
+  scoped_registry_key key_;
+};
+
+// A Steam client folder with steamapps\libraryfolders.vdf, and libraries.
+class steam_sandbox {
+ public:
+  steam_sandbox();
+  std::filesystem::path steam_folder() const { return root_.path() / "Steam"; }
+  std::filesystem::path library(const std::wstring& name) const { return root_.path() / name; }
+  // Sets SteamPath (the Steam folder unless given).
+  void register_steam(const std::optional<std::wstring>& value = std::nullopt) const;
+  void write_library_list(const std::string& content) const;
+  // A library list shaped like the Steam client's, with "contentstatsid"
+  // and libraries "0" and "1" at the given paths.
+  std::string realistic_library_list(const std::filesystem::path& library0,
+                                     const std::filesystem::path& library1) const;
+  // Writes the app manifest of app 480 into `library`, naming `installdir`.
+  void write_manifest(const std::filesystem::path& library, const std::string& installdir) const;
+
+ private:
+  temp_folder root_;
+  scoped_registry_key key_{L"Software\\Valve\\Steam"};
+};
+
+// A path as the Steam client writes it in its files: UTF-8, each backslash
+// doubled.
+std::string steam_text(const std::filesystem::path& path);
+
+// The UTF-8 text `utf8` as UTF-16.
+std::wstring widened(const std::string& utf8);
+
+// Every file below `folder`, as generic relative paths.
+std::set<std::string> files_below(const std::filesystem::path& folder);
+
+// A file of the test data, copied beside the test executables.
+std::string test_data(const std::string& name);
+
+}  // namespace test_support

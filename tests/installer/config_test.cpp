@@ -133,3 +133,12 @@ TEST(config, first_faulty_member_in_fixed_order_is_reported) {
     EXPECT_STREQ(error.what(), "[json.exception.type_error.302] type must be string, but is null");
   }
 }
+
+TEST(config, release_example_loads_with_its_notes_ignored) {
+  const patch_config config = load_patch_config(RELEASE_EXAMPLE_CONFIG);
+  EXPECT_EQ(config.game_name, "Starfall Tactics");
+  EXPECT_EQ(config.process_name, "StarfallTactics.exe");
+  EXPECT_EQ(config.data_directory, "Data");
+  EXPECT_EQ(config.registry_key, "Starfall Tactics");
+  EXPECT_EQ(config.steam_id, "1234560");
+}

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs the installer in the test prefix and compares the whole prefix, its
+# registry included, before and after: a run may write the patch files into
+# the game folder and install_log.log into its working folder, nothing else.
+#   check_writes_stay_in_game_folder.sh PREFIX BIN_DIR
+set -euo pipefail
+export WINEPREFIX=$1 WINEDEBUG=-all
+bin=$2
+sandbox="$WINEPREFIX/drive_c/write-check"
+key='HKCU\Software\Mirelune\PatchInstallerTest\Write Check'
+trap 'rm -rf "$sandbox"; wine reg delete "$key" /f </dev/null >/dev/null 2>&1 || true' EXIT
+
+# Every file and folder of the prefix with size and time, and the registry.
+# HKLM\System is left out: Wine's own services (device enumeration) write
+# there at times of their choosing.
+snapshot() {
+  (cd "$WINEPREFIX" && find . -printf '%p %s %T@ %y\n' | sort)
+  for hive in HKU HKLM\\Software; do
+    wine reg export "$hive" "$WINEPREFIX.export" /y </dev/null >/dev/null 2>&1
+    iconv -f UTF-16 -t UTF-8 "$WINEPREFIX.export"
+  done
+  rm -f "$WINEPREFIX.export"
+}
+
+# Runs the installer of the sandbox; prints what it showed.
+run_installer() {
+  wine "$bin/run_and_report.exe" 'C:\write-check\installer\patch_installer.exe' 'C:\write-check' </dev/null
+}
+
+check() {
+  local name=$1 expected_changes=$2 before=$3 after=$4
+  local delta changes outside
+  delta=$(diff <(echo "$before") <(echo "$after") || true)
+  # The sandbox's entries that changed, relative to it ("." for itself).
+  changes=$(awk '/^> \.\/drive_c\/write-check[\/ ]/ {
+      p = $2; sub("^\\./drive_c/write-check/?", "", p); print (p == "" ? "." : p) }' <<<"$delta" | sort)
+  outside=$(grep '^[<>]' <<<"$delta" | grep -v '^[<>] \./drive_c/write-check[/ ]' || true)
+  if [ -n "$outside" ]; then
+    echo "FAIL ($name): written outside the game folder and the log:" >&2
+    echo "$outside" >&2
+    exit 1
+  fi
+  if [ "$changes" != "$expected_changes" ]; then
+    echo "FAIL ($name): the sandbox changed in" >&2
+    echo "$changes" >&2
+    echo "instead of" >&2
+    echo "$expected_changes" >&2
+    exit 1
+  fi
+  echo "ok ($name): only $(echo "$changes" | tr '\n' ' ')"
+}
+
+rm -rf "$sandbox"
+mkdir -p "$sandbox/installer/archives/Data" "$sandbox/game"
+cp "$bin/patch_installer.exe" "$sandbox/installer/"
+cat >"$sandbox/installer/archives/config.json" <<'JSON'
+{"game_name": "Write Check", "process_name": "WriteCheck.exe", "data_directory": "Data",
+ "registry_key": "PatchInstallerTest\\Write Check", "steam_id": "480"}
+JSON
+echo patch >"$sandbox/installer/archives/readme.txt"
+echo data >"$sandbox/installer/archives/Data/level.map"
+wine reg delete 'HKCU\Software\Valve\Steam' /f </dev/null >/dev/null 2>&1 || true
+
+# Wine sets up parts of its desktop (and their registry keys) when the first
+# window of a prefix appears: one untimed run first, so that only the
+# installer's own writes are compared.
+run_installer >/dev/null
+rm -f "$sandbox/install_log.log"
+
+# The game found through the registry: the patch files land, nothing else.
+wine reg add "$key" /v InstallPath /d 'C:\write-check\game' /f </dev/null >/dev/null 2>&1
+before=$(snapshot)
+run_installer | grep -q 'Exit code: 0'
+after=$(snapshot)
+check "installed" "$(printf '%s\n' game game/Data game/Data/level.map game/readme.txt)" "$before" "$after"
+
+# The game not found: the Steam search leaves its log, nothing else.
+wine reg delete "$key" /f </dev/null >/dev/null 2>&1
+before=$(snapshot)
+run_installer | grep -q 'Exit code: 2'
+after=$(snapshot)
+check "not found" "$(printf '%s\n' . install_log.log)" "$before" "$after"

@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   imagemagick icoutils
+  xvfb fonts-wine
 )
 
 missing=()

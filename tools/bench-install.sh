@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Whole-run benchmark of the installer under Wine: times complete runs of
+# patch_installer.exe on a generated patch of 2,000 files (200 MiB) against
+# bare_copy.exe, which makes only the installer's one shell copy of the same
+# lists, and prints medians, extremes and the ratio of the two.
+#
+# Everything lives in build/bench-install: an optimised build of its own
+# (so that it never races a build in build/windows), the patch beside a copy
+# of each program, and a private Wine prefix in which the made-up game is
+# registered. The patch is generated once from a fixed seed and kept.
+#
+# Each run starts from an empty game folder, with the patch in the page cache
+# (both programs have one untimed run first) and nothing left to write back.
+# The two programs take turns, in the order A B B A A B ..., so that drift on
+# a busy machine falls on both. timed_run.exe measures inside Wine, from
+# CreateProcessW to the end of the process, and presses OK on the installer's
+# closing message box as soon as it appears.
+#   BENCH_RUNS=N tools/bench-install.sh   (N timed runs of each; default 7)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+runs=${BENCH_RUNS:-7}
+file_count=2000
+total_bytes=$((200 * 1024 * 1024))
+seed=1729
+bench=$root/build/bench-install
+build=$bench/windows
+game_name="Tidewater Keep"
+
+tools/install-deps.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build "$build" --target patch_installer bare_copy timed_run make_bench_patch
+
+export WINEPREFIX=$bench/prefix WINEDEBUG=-all
+tools/wine-prefix.sh start "$WINEPREFIX"
+trap 'tools/wine-prefix.sh stop "$WINEPREFIX"' EXIT
+
+windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+
+make_patch() {
+  # The generator's source is part of the stamp: a changed generator means a
+  # different patch.
+  local stamp
+  stamp="seed $seed, $file_count files, $total_bytes bytes, generator $(sha1sum <tools/bench/make_bench_patch.cpp | cut -c1-12)"
+  if [ "$(cat "$bench/patch.stamp" 2>/dev/null)" != "$stamp" ]; then
+    echo "== Generating the patch ($stamp)"
+    rm -rf "$bench/archives" "$bench/patch.stamp"
+    wine "$build/bin/make_bench_patch.exe" "$(windows_path "$bench/archives")" \
+      "$file_count" "$total_bytes" "$seed" </dev/null
+    echo "$stamp" >"$bench/patch.stamp"
+  fi
+  cat >"$bench/archives/config.json" <<JSON
+{
+  "game_name": "$game_name",
+  "process_name": "TidewaterKeep.exe",
+  "data_directory": "Data",
+  "registry_key": "$game_name",
+  "steam_id": "2718280"
+}
+JSON
+  cp "$build/bin/patch_installer.exe" "$build/bin/bare_copy.exe" "$bench/"
+}
+
+# The made-up game, installed (empty) in the prefix's C: drive.
+game=$WINEPREFIX/drive_c/Games/$game_name
+game_windows="C:\\Games\\$game_name"
+register_game() {
+  wine reg add "HKCU\\Software\\Mirelune\\$game_name" /v InstallPath /d "$game_windows" /f \
+    </dev/null >/dev/null 2>&1
+}
+
+tree_size() { find "$1" -type f ! -name config.json -printf '%s\n' | awk '{n++; s+=$1} END {printf "%d %d\n", n, s}'; }
+
+# An empty game folder, and the previous run's writes on disk rather than
+# being written back during the next run.
+empty_game_folder() {
+  rm -rf "$game"
+  mkdir -p "$game"
+  sync
+}
+
+installer_command=("$(windows_path "$bench/patch_installer.exe")" "$(windows_path "$bench")")
+bare_command=("$(windows_path "$bench/bare_copy.exe")" "$(windows_path "$bench")"
+  "$(windows_path "$bench/archives")" "$game_windows")
+
+# The figure named $1 in timed_run.exe's output $2.
+field() { awk -v key="$1" '$1 == key { sub(/^[^ ]+ ?/, ""); print }' <<<"$2"; }
+
+# Runs one program (installer or bare) from an empty game folder, checks its
+# outcome and the files that arrived, and prints "program elapsed box process".
+run_once() {
+  local program=$1 output expected_box=""
+  local -n command=${program}_command
+  if [ "$program" = installer ]; then expected_box="Patch installed. Have fun ;)"; fi
+  empty_game_folder
+  output=$(wine "$build/bin/timed_run.exe" "${command[@]}" </dev/null | tr -d '\r') || true
+  if [ "$(field exit_code "$output")" != 0 ] || [ "$(field box_text "$output")" != "$expected_box" ]; then
+    echo "$program run failed:" >&2
+    echo "$output" >&2
+    exit 1
+  fi
+  if [ "$(tree_size "$game")" != "$expected" ]; then
+    echo "$program run left $(tree_size "$game") (files bytes) in the game folder, expected $expected" >&2
+    exit 1
+  fi
+  echo "$program $(field elapsed_ms "$output") $(field box_ms "$output") $(field process_ms "$output")"
+}
+
+make_patch
+register_game
+expected=$(tree_size "$bench/archives")
+echo "== Patch: $expected (files bytes) in $bench/archives"
+echo "== Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(nproc) cores, $(wine --version)"
+
+echo "== Warm-up (untimed): one run of each"
+find "$bench/archives" -type f -exec cat {} + >/dev/null
+run_once installer >/dev/null
+run_once bare >/dev/null
+
+results=$bench/results.txt
+echo "# program elapsed_ms box_ms process_ms" >"$results"
+echo "== $runs timed runs of each (ms)"
+for ((run = 1; run <= runs; run++)); do
+  order=(installer bare)
+  if ((run % 2 == 0)); then order=(bare installer); fi
+  for program in "${order[@]}"; do
+    run_once "$program" | tee -a "$results"
+  done
+done
+
+# Median, minimum and maximum of the numbers on standard input.
+summarize() {
+  sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
+                                      printf "%.1f %.1f %.1f\n", m, v[1], v[NR] }'
+}
+# Column $2 of the results file, for program $1.
+column_of() { awk -v program="$1" -v column="$2" '$1 == program { print $column }' "$results"; }
+
+read -r inst_med inst_min inst_max < <(column_of installer 2 | summarize)
+read -r bare_med bare_min bare_max < <(column_of bare 2 | summarize)
+read -r box_med box_min box_max < <(column_of installer 3 | summarize)
+read -r after_med after_min after_max < <(awk '$1 == "installer" { print $2 - $3 }' "$results" | summarize)
+read -r inst_life _ _ < <(column_of installer 4 | summarize)
+read -r bare_life _ _ < <(column_of bare 4 | summarize)
+
+echo
+echo "== Summary: $runs runs each, ms from CreateProcessW to the end of the process"
+printf '%-34s %9s %9s %9s\n' "" median min max
+printf '%-34s %9s %9s %9s\n' "installer (whole run)" "$inst_med" "$inst_min" "$inst_max"
+printf '%-34s %9s %9s %9s\n' "bare copy" "$bare_med" "$bare_min" "$bare_max"
+printf '%-34s %9s %9s %9s\n' "installer, start to box found" "$box_med" "$box_min" "$box_max"
+printf '%-34s %9s %9s %9s\n' "installer, box found to exit" "$after_med" "$after_min" "$after_max"
+awk -v a="$inst_med" -v b="$bare_med" -v ma="$inst_min" -v mb="$bare_min" -v c="$box_med" -v la="$inst_life" -v lb="$bare_life" 'BEGIN {
+  printf "ratio installer / bare copy (medians): %.3f (target at most 1.05)\n", a / b
+  printf "ratio installer / bare copy (minima): %.3f\n", ma / mb
+  printf "ratio installer up to its box / bare copy (medians): %.3f\n", c / b
+  printf "process lifetimes by GetProcessTimes (medians): installer %.1f, bare copy %.1f\n", la, lb }'
+echo "raw figures: $results"

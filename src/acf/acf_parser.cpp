@@ -2,15 +2,36 @@
 
 #include "acf_access.hpp"
 
+#include <algorithm>
+#include <cstddef>
+#include <new>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 namespace {
 
-// Makes a `next` state of `parser` current, destroying the running state.
+namespace states = acf_parser_states;
+
+// The size of the heap block every state lives in.
+constexpr std::size_t state_block_size =
+    std::max({sizeof(states::default_state), sizeof(states::read_key), sizeof(states::wait_for_value),
+              sizeof(states::read_string)});
+
+// Makes a `next` state of `parser` current, destroying the running state
+// first and reusing its block; only the first state allocates one.
 template <class next>
 void install(acf_parser* parser) {
-  parser->current_state = std::make_unique<next>(parser);
+  static_assert(sizeof(next) <= state_block_size && alignof(next) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  static_assert(std::is_nothrow_constructible_v<next, acf_parser*>);
+  void* block = nullptr;
+  if (states::state* running = parser->current_state.release()) {
+    block = dynamic_cast<void*>(running);
+    running->~state();
+  } else {
+    block = ::operator new(state_block_size);
+  }
+  parser->current_state.reset(::new (block) next(parser));
 }
 
 std::runtime_error root_closed_error() {
@@ -61,6 +82,12 @@ void acf_parser::store_text(std::u8string&& value) {
 }
 
 namespace acf_parser_states {
+
+void state_deleter::operator()(state* running) const noexcept {
+  void* block = dynamic_cast<void*>(running);
+  running->~state();
+  ::operator delete(block);
+}
 
 void default_state::on_char(char8_t c) {
   switch (c) {

@@ -17,8 +17,17 @@ struct acf_parser;
 
 // The parser's states. Each one is a small heap object owned by the parser;
 // installing the next state destroys the running one, so a handler installs
-// its successor as its very last step.
+// its successor as its very last step. All states share one size of heap
+// block, and a new state is made in the block of the one it replaces, so a
+// transition costs no allocation.
 namespace acf_parser_states {
+
+struct state;
+
+// Destroys a state and frees its block. Throws nothing.
+struct state_deleter {
+  void operator()(state* running) const noexcept;
+};
 
 // A state: handles one code unit at a time, then the end of input.
 struct state {
@@ -102,7 +111,7 @@ struct acf_parser {
   void store_text(std::u8string&& value);
 
   acf_value root;
-  std::unique_ptr<acf_parser_states::state> current_state;
+  std::unique_ptr<acf_parser_states::state, acf_parser_states::state_deleter> current_state;
   std::deque<acf_object*> object_stack;  // open objects, innermost last; not owned
   std::u8string current_key;
 };

@@ -209,3 +209,19 @@ TEST(acf_parser, nesting_is_bounded) {
   EXPECT_EQ(parser.object_stack.size(), acf_max_depth + 1);
   EXPECT_EQ(depth_of(parser.root), acf_max_depth);
 }
+
+TEST(acf_parser, each_state_is_made_in_the_block_of_the_one_it_replaces) {
+  acf_parser parser;
+  acf_stream first_input(u8R"("k" "v")");
+  parser.parse_acf(first_input);
+  const acf_parser_states::state* const block = parser.current_state.get();
+
+  acf_stream empty_input(u8"");
+  parser.parse_acf(empty_input);
+  EXPECT_EQ(parser.current_state.get(), block);
+  EXPECT_EQ(state_type(parser), typeid(states::default_state));
+
+  EXPECT_EQ(error_of(parser, u8R"("k" "v)"), "runtime_error: premature end of file");
+  EXPECT_EQ(parser.current_state.get(), block);
+  EXPECT_EQ(state_type(parser), typeid(states::read_string));
+}

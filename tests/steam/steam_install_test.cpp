@@ -231,7 +231,6 @@ TEST(steam_install, malformed_or_incomplete_steam_files_are_errors) {
   steam.register_steam();
   const fs::path library = steam.library(L"Lib");
   const std::string good_list = library_list(library_entry("0", steam_text(library)));
-  const std::string manifest_file = path_to_utf8(library / "steamapps" / "appmanifest_480.acf");
   struct row {
     const char* name;
     std::optional<std::string> list;      // libraryfolders.vdf; absent: no file

@@ -1,5 +1,7 @@
 #include "sandboxes.hpp"
 
+#include "text.hpp"
+
 namespace fs = std::filesystem;
 
 namespace test_support {
@@ -10,11 +12,6 @@ void replace_all(std::string& text, const std::string& from, const std::string& 
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
-}
-
-std::string utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
 }
 
 }  // namespace
@@ -62,7 +59,7 @@ void steam_sandbox::write_manifest(const fs::path& library, const std::string& i
 }
 
 std::string steam_text(const fs::path& path) {
-  std::string text = utf8(path);
+  std::string text = path_to_utf8(path);
   replace_all(text, "\\", "\\\\");
   return text;
 }
@@ -78,7 +75,7 @@ std::set<std::string> files_below(const fs::path& folder) {
   }
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
-      files.insert(utf8(fs::path(entry.path().lexically_relative(folder).generic_wstring())));
+      files.insert(path_to_utf8(fs::path(entry.path().lexically_relative(folder).generic_wstring())));
     }
   }
   return files;

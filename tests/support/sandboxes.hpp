@@ -60,7 +60,9 @@ class steam_sandbox {
 // doubled.
 std::string steam_text(const std::filesystem::path& path);
 
-// The UTF-8 text `utf8` as UTF-16.
+// The UTF-8 text `utf8` as UTF-16, converted by the standard library rather
+// than by the installer's own conversion, so that expectations do not
+// repeat what they check.
 std::wstring widened(const std::string& utf8);
 
 // Every file below `folder`, as generic relative paths.

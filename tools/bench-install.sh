@@ -28,10 +28,7 @@ bench=$root/build/bench-install
 build=$bench/windows
 game_name="Tidewater Keep"
 
-tools/install-deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build "$build" --target patch_installer bare_copy timed_run make_bench_patch
+tools/build-windows.sh "$build" patch_installer bare_copy timed_run make_bench_patch
 
 export WINEPREFIX=$bench/prefix WINEDEBUG=-all
 tools/wine-prefix.sh start "$WINEPREFIX"

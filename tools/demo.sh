@@ -7,10 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-tools/install-deps.sh
-cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build build/windows --target patch_installer run_and_report
+tools/build-windows.sh build/windows patch_installer run_and_report
 
 # A prefix of its own, so that the demo never disturbs a test run.
 export WINEPREFIX="$root/build/windows/demo-prefix" WINEDEBUG=-all

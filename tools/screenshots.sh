@@ -13,10 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-tools/install-deps.sh
-cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-cmake --build build/windows --target patch_installer stand_in_game >/dev/null
+tools/build-windows.sh build/windows patch_installer stand_in_game >/dev/null
 
 work="$root/build/screenshots"
 images="$root/docs/images"

@@ -180,11 +180,7 @@ TEST(flow, game_installed_through_steam_receives_the_patch) {
   write_file(setup.archives() / "data" / "level.map", "map");
   const steam_sandbox steam;
   steam.register_steam();
-  const fs::path zero = steam.library(L"Library Zero");
-  const fs::path one = steam.library(L"Library One");
-  fs::create_directories(zero);
-  steam.write_manifest(one, "Spacewar Game");
-  steam.write_library_list(steam.realistic_library_list(zero, one));
+  const auto [zero, one] = steam.write_two_libraries("Spacewar Game");
 
   const program_run run = setup.run();
 
@@ -204,9 +200,7 @@ TEST(flow, game_in_no_steam_library_is_not_found) {
   write_file(setup.archives() / "readme.txt", "new");
   const steam_sandbox steam;
   steam.register_steam();
-  const fs::path zero = steam.library(L"Library Zero");
-  const fs::path one = steam.library(L"Library One");
-  steam.write_library_list(steam.realistic_library_list(zero, one));
+  const auto [zero, one] = steam.write_two_libraries(std::nullopt);
 
   const program_run run = setup.run();
 

@@ -65,11 +65,7 @@ TEST(steam_install, finds_the_game_in_the_first_library_that_holds_its_manifest)
   temp_folder work;
   steam_sandbox steam;
   steam.register_steam();
-  const fs::path zero = steam.library(L"Library Zero");
-  const fs::path one = steam.library(L"Library One");
-  fs::create_directories(zero);
-  steam.write_manifest(one, "Spacewar Game");
-  steam.write_library_list(steam.realistic_library_list(zero, one));
+  const auto [zero, one] = steam.write_two_libraries("Spacewar Game");
 
   const lookup_run run = run_lookup(work.path());
 
@@ -82,9 +78,7 @@ TEST(steam_install, game_in_no_library_is_not_found) {
   temp_folder work;
   steam_sandbox steam;
   steam.register_steam();
-  const fs::path zero = steam.library(L"Library Zero");
-  const fs::path one = steam.library(L"Library One");
-  steam.write_library_list(steam.realistic_library_list(zero, one));
+  const auto [zero, one] = steam.write_two_libraries(std::nullopt);
 
   const lookup_run run = run_lookup(work.path());
 

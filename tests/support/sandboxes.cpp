@@ -58,6 +58,17 @@ void steam_sandbox::write_manifest(const fs::path& library, const std::string& i
   write_file(library / "steamapps" / "appmanifest_480.acf", manifest);
 }
 
+std::pair<fs::path, fs::path> steam_sandbox::write_two_libraries(
+    const std::optional<std::string>& installdir) const {
+  const fs::path zero = library(L"Library Zero");
+  const fs::path one = library(L"Library One");
+  if (installdir) {
+    write_manifest(one, *installdir);
+  }
+  write_library_list(realistic_library_list(zero, one));
+  return {zero, one};
+}
+
 std::string steam_text(const fs::path& path) {
   std::string text = path_to_utf8(path);
   replace_all(text, "\\", "\\\\");

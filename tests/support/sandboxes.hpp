@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace test_support {
 
@@ -50,6 +51,11 @@ class steam_sandbox {
                                      const std::filesystem::path& library1) const;
   // Writes the app manifest of app 480 into `library`, naming `installdir`.
   void write_manifest(const std::filesystem::path& library, const std::string& installdir) const;
+  // The realistic library list with libraries "Library Zero" (no manifest)
+  // and "Library One", which holds the game's manifest when `installdir` is
+  // given. Returns the two library folders.
+  std::pair<std::filesystem::path, std::filesystem::path> write_two_libraries(
+      const std::optional<std::string>& installdir) const;
 
  private:
   temp_folder root_;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Measures the key-value parser (parse_acf) on a generated libraryfolders.vdf
 # of about 33 MB: throughput and peak memory, from memory and from the file,
-# in an optimised build without sanitizers (build/bench). Then, for
+# in an optimised build without sanitizers (build/bench); then the floor that
+# the document model sets (its map operations and the returned copy, without
+# parsing), on glibc's heap and on a heap that costs nothing. Then, for
 # comparison, general-purpose VDF parsers from the npm registry on the same
 # document, installed into build/bench/npm (skipped if npm cannot install).
 # Each measurement runs in a process of its own, so its peak memory is its own.
@@ -12,7 +14,7 @@ build=build/bench
 
 tools/install-deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build "$build" --target acf_benchmark make_libraryfolders
+cmake --build "$build" --target acf_benchmark acf_benchmark_free_heap make_libraryfolders
 
 document=$build/libraryfolders-large.vdf
 small=$build/libraryfolders-small.vdf
@@ -21,23 +23,26 @@ small=$build/libraryfolders-small.vdf
 echo "document: $document, $(stat -c %s "$document") bytes"
 echo "CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(nproc) cores"
 
+# run BENCHMARK DOCUMENT [BINARY]
 run() {
-  "$build/bin/acf_benchmark" --benchmark_min_time=3 --benchmark_filter="$1" "$2" 2>/dev/null | grep -E '^(parse_acf|copy_document)' 
+  "$build/bin/${3:-acf_benchmark}" --benchmark_min_time=3 --benchmark_filter="$1" "$2" 2>/dev/null |
+    grep -E '^(parse_acf|copy_document|model_floor)'
 }
 echo
-echo "== parse_acf on the large document (default allocator settings)"
+echo "== parse_acf on the large document (glibc's heap)"
 run memory "$document"
 run file "$document"
 echo
 echo "== of which the copy parse_acf returns (copying the document, destroying the copy)"
 run copy "$document"
 echo
-# glibc returns the freed trees to the system between runs, and the next run
-# pays for faulting the pages in again; these runs keep them.
-echo "== parse_acf on the large document, heap kept between runs and on huge pages"
-kept_heap=glibc.malloc.trim_threshold=4294967295:glibc.malloc.hugetlb=1
-GLIBC_TUNABLES=$kept_heap run memory "$document"
-GLIBC_TUNABLES=$kept_heap run file "$document"
+echo "== the floor: the same pairs stored with the parser's map operations, copied and destroyed, no parsing"
+run model_floor "$document"
+echo
+echo "== the same on a heap that costs nothing (allocation free, blocks laid out in order)"
+for case in memory file copy model_floor; do
+  run "$case" "$document" acf_benchmark_free_heap
+done
 echo
 echo "== parse_acf on a 33 kB document of the same shape (stays in cache)"
 run memory "$small"

@@ -1,13 +1,17 @@
 // Throughput and peak memory of parse_acf on a large libraryfolders.vdf-shaped
-// document, read from memory and from the file, and the share of the copy it
-// returns.
+// document, read from memory and from the file; the share of the copy it
+// returns; and the floor set by the document model: the same document's
+// pairs stored, copied and destroyed without any parsing.
 //
 //   acf_benchmark [benchmark options] DOCUMENT
+//   acf_benchmark_free_heap [benchmark options] DOCUMENT   (on a heap that costs nothing)
 //
 // Each benchmark should run in a process of its own (--benchmark_filter) for
 // its peak memory to be its own.
 
 #include "acf_parser.hpp"
+#include "benchmark_heap.hpp"
+#include "model_floor.hpp"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -18,6 +22,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -42,37 +47,77 @@ void report(benchmark::State& state, std::uintmax_t bytes) {
   state.counters["peak_MiB"] = peak_mib();
 }
 
-void parse_from_memory(benchmark::State& state, const std::filesystem::path& file) {
-  const std::u8string document = read_all(file);
-  for (auto _ : state) {
-    acf_stream input(document);
-    acf_parser parser;
-    benchmark::DoNotOptimize(parser.parse_acf(input));
+// Runs one measurement, `measure`, which returns the document's size, then
+// reports it. Whatever `measure` allocates is given back before the report,
+// so that each run of a benchmark reuses the memory of the run before.
+template <class measure_type>
+void run(benchmark::State& state, measure_type measure) {
+  std::uintmax_t bytes = 0;
+  {
+    const heap_rewind whole_run;
+    bytes = measure();
   }
-  report(state, document.size());
+  report(state, bytes);
+}
+
+void parse_from_memory(benchmark::State& state, const std::filesystem::path& file) {
+  run(state, [&] {
+    const std::u8string document = read_all(file);
+    for (auto _ : state) {
+      const heap_rewind iteration;
+      acf_stream input(document);
+      acf_parser parser;
+      benchmark::DoNotOptimize(parser.parse_acf(input));
+    }
+    return document.size();
+  });
 }
 
 void parse_from_file(benchmark::State& state, const std::filesystem::path& file) {
-  for (auto _ : state) {
-    acf_file_stream input(file);
-    acf_parser parser;
-    benchmark::DoNotOptimize(parser.parse_acf(input));
-  }
-  report(state, std::filesystem::file_size(file));
+  run(state, [&] {
+    for (auto _ : state) {
+      const heap_rewind iteration;
+      acf_file_stream input(file);
+      acf_parser parser;
+      benchmark::DoNotOptimize(parser.parse_acf(input));
+    }
+    return std::filesystem::file_size(file);
+  });
 }
 
 // What the copy that parse_acf returns costs on its own: copying the parsed
 // document and destroying the copy.
 void copy_document(benchmark::State& state, const std::filesystem::path& file) {
-  const std::u8string document = read_all(file);
-  acf_stream input(document);
-  acf_parser parser;
-  parser.parse_acf(input);
-  for (auto _ : state) {
-    acf_value copy = parser.root;
-    benchmark::DoNotOptimize(copy);
-  }
-  report(state, document.size());
+  run(state, [&] {
+    const std::u8string document = read_all(file);
+    acf_stream input(document);
+    acf_parser parser;
+    parser.parse_acf(input);
+    for (auto _ : state) {
+      const heap_rewind iteration;
+      acf_value copy = parser.root;
+      benchmark::DoNotOptimize(copy);
+    }
+    return document.size();
+  });
+}
+
+// The document model's share of a parse: the pairs, cut out beforehand, are
+// stored into a tree with the parser's map operations, the tree is copied
+// and both are destroyed, as in a parse with a new parser. No parser that
+// builds this model and returns a copy can be faster than this.
+void model_floor(benchmark::State& state, const std::filesystem::path& file) {
+  run(state, [&] {
+    const std::u8string document = read_all(file);
+    const std::vector<model_step> steps = cut_into_steps(document);
+    for (auto _ : state) {
+      const heap_rewind iteration;
+      const acf_value tree = store_steps(steps);
+      acf_value copy = tree;
+      benchmark::DoNotOptimize(copy);
+    }
+    return document.size();
+  });
 }
 
 }  // namespace
@@ -91,6 +136,9 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RegisterBenchmark("copy_document", copy_document, file)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("model_floor", model_floor, file)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
   benchmark::RunSpecifiedBenchmarks();

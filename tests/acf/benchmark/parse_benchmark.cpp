@@ -22,6 +22,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -129,18 +130,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path file = argv[1];
-  benchmark::RegisterBenchmark("parse_acf/memory", parse_from_memory, file)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("parse_acf/file", parse_from_file, file)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("copy_document", copy_document, file)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("model_floor", model_floor, file)
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime();
+  using measurement = void (*)(benchmark::State&, const std::filesystem::path&);
+  const std::pair<const char*, measurement> measurements[] = {{"parse_acf/memory", parse_from_memory},
+                                                              {"parse_acf/file", parse_from_file},
+                                                              {"copy_document", copy_document},
+                                                              {"model_floor", model_floor}};
+  for (const auto& [name, measure] : measurements)
+    benchmark::RegisterBenchmark(name, measure, file)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

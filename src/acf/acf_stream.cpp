@@ -1,6 +1,8 @@
 #include "acf_stream.hpp"
 
 #include <cstddef>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -10,11 +12,15 @@ constexpr std::size_t file_buffer_size = std::size_t{64} * 1024;
 
 }  // namespace
 
+void file_closer::operator()(std::FILE* file) const noexcept { std::fclose(file); }
+
 acf_stream::acf_stream(std::u8string_view text) noexcept
     : next_(reinterpret_cast<const char*>(text.data())), end_(next_ + text.size()) {}
 
-acf_stream::acf_stream(std::streambuf* source, std::size_t buffer_size)
-    : source_(source), buffer_(buffer_size) {}
+acf_stream::acf_stream(std::FILE* source, std::size_t buffer_size)
+    : state_(source == nullptr ? std::ios_base::failbit : std::ios_base::goodbit),
+      source_(source),
+      buffer_(source == nullptr ? 0 : buffer_size) {}
 
 acf_stream& acf_stream::get_after_refill(char8_t& unit) noexcept {
   if (!refill()) {
@@ -25,28 +31,22 @@ acf_stream& acf_stream::get_after_refill(char8_t& unit) noexcept {
   return *this;
 }
 
-// Sets eof at the end of input, bad on a read error (libstdc++'s filebuf
-// throws then, as std::istream expects).
+// Sets eof at the end of input, bad on a read error. A file whose error
+// indicator is set is not read again: a read that failed midway ends the
+// input after the units it delivered, as a read error rather than as the end.
 bool acf_stream::refill() noexcept {
   if (!good()) return false;
-  std::streamsize count = 0;
-  try {
-    if (source_ != nullptr)
-      count = source_->sgetn(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-  } catch (...) {
-    state_ |= std::ios_base::badbit;
-    return false;
-  }
+  std::size_t count = 0;
+  if (source_ != nullptr && !std::ferror(source_))
+    count = std::fread(buffer_.data(), 1, buffer_.size(), source_);
   next_ = buffer_.data();
   end_ = next_ + count;
-  if (count == 0) state_ |= std::ios_base::eofbit;
-  return count != 0;
+  if (count != 0) return true;
+  state_ |= source_ != nullptr && std::ferror(source_) ? std::ios_base::badbit : std::ios_base::eofbit;
+  return false;
 }
 
-// std::filebuf opened without ios::binary opens the file in text mode
-// (libstdc++ on MinGW calls _wfopen, which shares the file with everyone).
-// Reads larger than filebuf's own buffer bypass it, so the file's bytes are
-// copied once, into buffer_.
-acf_file_stream::acf_file_stream(const std::filesystem::path& file) : acf_stream(&file_, file_buffer_size) {
-  if (file_.open(file, std::ios_base::in) == nullptr) set_failed();
-}
+// The base, made first, keeps only the pointer; file_ then takes the file
+// over and closes it with the stream.
+acf_file_stream::acf_file_stream(unique_file file)
+    : acf_stream(file.get(), file_buffer_size), file_(std::move(file)) {}

@@ -2,16 +2,23 @@
 
 #include <concepts>
 #include <cstddef>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <ios>
-#include <streambuf>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// Closes a C file. Throws nothing.
+struct file_closer {
+  void operator()(std::FILE* file) const noexcept;
+};
+
+// Owns a C file and closes it when it goes out of scope.
+using unique_file = std::unique_ptr<std::FILE, file_closer>;
+
 // An input stream of 8-bit code units for the key-value parser, reading from
-// memory; acf_file_stream reads a file. Extraction converts and skips
+// memory; acf_file_stream reads an open C file. Extraction converts and skips
 // nothing. The state reads as std::istream's does: the extraction that finds
 // no more input sets eof and fail, a read error sets bad and fail, and a
 // stream that is not good delivers nothing more. Neither copyable nor movable.
@@ -41,7 +48,7 @@ class acf_stream {
   bool good() const noexcept { return state_ == std::ios_base::goodbit; }
   // Whether an extraction found the end of input. Throws nothing.
   bool eof() const noexcept { return (state_ & std::ios_base::eofbit) != 0; }
-  // Whether an extraction failed or the source could not be opened. Throws nothing.
+  // Whether an extraction failed or the stream was made without a file. Throws nothing.
   bool fail() const noexcept { return (state_ & (std::ios_base::failbit | std::ios_base::badbit)) != 0; }
   // Whether reading the source failed with an error. Throws nothing.
   bool bad() const noexcept { return (state_ & std::ios_base::badbit) != 0; }
@@ -49,11 +56,10 @@ class acf_stream {
   explicit operator bool() const noexcept { return !fail(); }
 
  protected:
-  // A stream that reads `source` (owned by the derived class, used only after
-  // construction) through a buffer of `buffer_size` units. Throws std::bad_alloc.
-  acf_stream(std::streambuf* source, std::size_t buffer_size);
-  // Marks the stream failed before any extraction. Throws nothing.
-  void set_failed() noexcept { state_ |= std::ios_base::failbit; }
+  // A stream that reads `source` (owned by the derived class) through a
+  // buffer of `buffer_size` units, or that has failed already when `source`
+  // is null. Throws std::bad_alloc.
+  acf_stream(std::FILE* source, std::size_t buffer_size);
 
  private:
   acf_stream& get_after_refill(char8_t& unit) noexcept;
@@ -64,19 +70,20 @@ class acf_stream {
   const char* next_ = nullptr;
   const char* end_ = nullptr;
   std::ios_base::iostate state_ = std::ios_base::goodbit;
-  std::streambuf* source_ = nullptr;  // none for memory
+  std::FILE* source_ = nullptr;  // none for memory
   std::vector<char> buffer_;
 };
 
-// An acf_stream over a file, opened read-only in the platform's text mode (on
-// Windows CR LF reads as LF) without keeping others from reading, writing or
-// deleting it. A file that cannot be opened makes a stream that has failed
-// already, so it delivers nothing.
+// An acf_stream over a C file that the caller opened, in the mode and with
+// the sharing the file needs, and hands over; the stream reads it from where
+// it stands, converts nothing further, and closes it when destroyed. No file
+// makes a stream that has failed already, so it delivers nothing.
 class acf_file_stream : public acf_stream {
  public:
-  // Opens `file`. Throws std::bad_alloc.
-  explicit acf_file_stream(const std::filesystem::path& file);
+  // Takes over `file`, which may be empty. Throws std::bad_alloc, having
+  // closed `file`.
+  explicit acf_file_stream(unique_file file);
 
  private:
-  std::filebuf file_;
+  unique_file file_;
 };

@@ -3,6 +3,7 @@
 #include "acf_access.hpp"
 #include "acf_parser.hpp"
 #include "install_log.hpp"
+#include "shared_file.hpp"
 #include "steam_registry.hpp"
 #include "text.hpp"
 
@@ -41,7 +42,8 @@ const acf_object::value_type* find_manifest_library(const patch_config& config, 
 library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry) {
   const fs::path library(text_of(entry_of(object_of(entry.second), u8"path")));
   const fs::path manifest_name(fmt::format("appmanifest_{}.acf", config.steam_id));
-  return {library.lexically_normal(), acf_file_stream(library / "steamapps" / manifest_name)};
+  return {library.lexically_normal(),
+          acf_file_stream(open_shared_text_file(library / "steamapps" / manifest_name))};
 }
 
 std::optional<fs::path> locate_steam_install(const patch_config& config) {
@@ -55,7 +57,7 @@ std::optional<fs::path> locate_steam_install(const patch_config& config) {
 
   acf_parser parser;
   const fs::path steam_folder(steam.value.c_str());  // up to the first NUL
-  acf_file_stream library_list_file(steam_folder / "steamapps" / "libraryfolders.vdf");
+  acf_file_stream library_list_file(open_shared_text_file(steam_folder / "steamapps" / "libraryfolders.vdf"));
   acf_value library_list_document = parser.parse_acf(library_list_file);
   const acf_object& libraries = object_of(object_of(library_list_document)[u8"libraryfolders"]);
 

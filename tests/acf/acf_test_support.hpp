@@ -1,7 +1,9 @@
 #pragma once
 
 #include "acf_parser.hpp"
+#include "acf_stream.hpp"
 
+#include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <ostream>
@@ -46,4 +48,14 @@ inline acf_value parse(std::u8string_view text) {
 // A file of tests/acf/data.
 inline std::filesystem::path data_file(std::string_view name) {
   return std::filesystem::path(ACF_TEST_DATA) / name;
+}
+
+// Opens `file` for reading in text mode (on Windows CR LF reads as LF); empty
+// when it cannot be opened.
+inline unique_file open_text_file(const std::filesystem::path& file) {
+#ifdef _WIN32
+  return unique_file(_wfopen(file.c_str(), L"rt"));
+#else
+  return unique_file(std::fopen(file.c_str(), "r"));
+#endif
 }

@@ -11,7 +11,7 @@
 namespace {
 
 acf_value parse_file(const char* name) {
-  acf_file_stream input(data_file(name));
+  acf_file_stream input(open_text_file(data_file(name)));
   EXPECT_TRUE(input.good()) << "cannot open " << data_file(name);
   return acf_parser().parse_acf(input);
 }

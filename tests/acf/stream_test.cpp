@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <variant>
 
 namespace fs = std::filesystem;
@@ -73,7 +75,7 @@ TEST(acf_stream, memory_delivers_every_byte_then_fails_at_the_end) {
 TEST(acf_stream, file_delivers_its_bytes_across_buffer_refills) {
   const scratch_folder folder;
   const std::string content = varied_bytes(200'000);
-  acf_file_stream input(folder.write("big.bin", content));
+  acf_file_stream input(open_text_file(folder.write("big.bin", content)));
   EXPECT_TRUE(input.good());
   EXPECT_EQ(drain(input), content);
   EXPECT_TRUE(input.eof());
@@ -83,7 +85,7 @@ TEST(acf_stream, file_delivers_its_bytes_across_buffer_refills) {
 // Text mode: Windows reads CR LF as LF, other systems keep the bytes.
 TEST(acf_stream, file_is_read_in_text_mode) {
   const scratch_folder folder;
-  acf_file_stream input(folder.write("lines.vdf", "\"k\"\r\n\"a\r\nb\"\r\n"));
+  acf_file_stream input(open_text_file(folder.write("lines.vdf", "\"k\"\r\n\"a\r\nb\"\r\n")));
 #ifdef _WIN32
   const char* expected = "{\"k\":\"a\nb\"}";
 #else
@@ -91,6 +93,33 @@ TEST(acf_stream, file_is_read_in_text_mode) {
 #endif
   EXPECT_EQ(dump(acf_parser().parse_acf(input)), expected);
 }
+
+TEST(acf_stream, no_file_makes_a_stream_that_failed_already) {
+  acf_file_stream input{unique_file()};
+  EXPECT_TRUE(input.fail());
+  EXPECT_FALSE(input.eof());
+  EXPECT_FALSE(input.bad());
+  char8_t unit = u8'x';
+  EXPECT_FALSE(input.get(unit));
+  EXPECT_EQ(static_cast<char>(unit), 'x');
+}
+
+#ifndef _WIN32
+// A folder opens as a file on POSIX systems, and reading it fails.
+TEST(acf_stream, a_read_error_sets_bad_and_fail_not_eof) {
+  const scratch_folder folder;
+  unique_file file(std::fopen(folder.path().c_str(), "r"));
+  ASSERT_TRUE(file);
+  acf_file_stream input(std::move(file));
+  EXPECT_TRUE(input.good());
+  char8_t unit = u8'x';
+  EXPECT_FALSE(input.get(unit));
+  EXPECT_EQ(static_cast<char>(unit), 'x');
+  EXPECT_TRUE(input.bad());
+  EXPECT_TRUE(input.fail());
+  EXPECT_FALSE(input.eof());
+}
+#endif
 
 TEST(acf_stream, unreadable_files_read_as_empty_documents) {
   const scratch_folder folder;
@@ -105,7 +134,7 @@ TEST(acf_stream, unreadable_files_read_as_empty_documents) {
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
-    acf_file_stream input(row.file);
+    acf_file_stream input(open_text_file(row.file));
     acf_value document;
     EXPECT_NO_THROW(document = acf_parser().parse_acf(input));
     EXPECT_EQ(dump(document), "{}");

@@ -17,6 +17,7 @@
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -78,7 +79,7 @@ void parse_from_file(benchmark::State& state, const std::filesystem::path& file)
   run(state, [&] {
     for (auto _ : state) {
       const heap_rewind iteration;
-      acf_file_stream input(file);
+      acf_file_stream input(unique_file(std::fopen(file.c_str(), "r")));
       acf_parser parser;
       benchmark::DoNotOptimize(parser.parse_acf(input));
     }

@@ -1,15 +1,25 @@
 #include "archive_files.hpp"
 
+#include "folder_links.hpp"
+
 namespace fs = std::filesystem;
 
 std::vector<fs::path> collect_archive_files(const fs::path& archives_folder) {
   std::vector<fs::path> files;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(archives_folder)) {
+  for (auto entry = fs::recursive_directory_iterator(archives_folder);
+       entry != fs::recursive_directory_iterator(); ++entry) {
     // is_directory follows links; an entry whose target is missing is a file.
-    if (entry.is_directory() || entry.path().filename() == "config.json") {
+    if (entry->is_directory()) {
+      // This platform's walk cannot tell a link from a folder and would enter
+      // it, copying files from outside the patch or walking in a circle.
+      if (is_link_to_folder(entry->path())) {
+        entry.disable_recursion_pending();
+      }
       continue;
     }
-    files.push_back(entry.path());
+    if (entry->path().filename() != "config.json") {
+      files.push_back(entry->path());
+    }
   }
   return files;
 }

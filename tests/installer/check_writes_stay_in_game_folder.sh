@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the installer in the test prefix and compares the whole prefix, its
 # registry included, before and after: a run may write the patch files into
-# the game folder and install_log.log into its working folder, nothing else.
+# the game folder and install_log.log into its working folder, nothing else;
+# and links in the archives folder to other folders bring in nothing.
 #   check_writes_stay_in_game_folder.sh PREFIX BIN_DIR
 set -euo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
@@ -80,3 +81,17 @@ before=$(snapshot)
 run_installer | grep -q 'Exit code: 2'
 after=$(snapshot)
 check "not found" "$(printf '%s\n' . install_log.log)" "$before" "$after"
+
+# Links to folders in the archives folder are not entered: neither one to a
+# folder elsewhere nor one that leads back up in a circle.
+mkdir -p "$sandbox/outside" "$sandbox/game-with-links"
+echo secret >"$sandbox/outside/secret.txt"
+ln -s ../../outside "$sandbox/installer/archives/elsewhere"
+ln -s .. "$sandbox/installer/archives/Data/circle"
+wine reg add "$key" /v InstallPath /d 'C:\write-check\game-with-links' /f </dev/null >/dev/null 2>&1
+before=$(snapshot)
+run_installer | grep -q 'Exit code: 0'
+after=$(snapshot)
+check "links not entered" \
+  "$(printf '%s\n' game-with-links game-with-links/Data game-with-links/Data/level.map game-with-links/readme.txt)" \
+  "$before" "$after"

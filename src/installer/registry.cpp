@@ -17,11 +17,12 @@ std::optional<std::filesystem::path> read_registry_install_path(const patch_conf
   if (status != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  // An empty folder would turn every destination into a path relative to the
-  // current folder: the patch would land beside the installer instead.
-  const std::wstring folder(buffer.data());
-  if (folder.empty()) {
+  // A value that is not a full path (empty, relative, a drive alone or a
+  // folder without a drive) would make every destination relative to the
+  // current folder or drive: the patch would land beside the installer.
+  std::filesystem::path folder(buffer.data());
+  if (!folder.is_absolute()) {
     return std::nullopt;
   }
-  return std::filesystem::path(folder);
+  return folder;
 }

@@ -137,6 +137,9 @@ TEST(flow, install_path_value_decides_the_game_folder) {
       {"260 characters do not fit", long_folder + L"b", 2},
       {"REG_DWORD is not a folder", std::nullopt, 2},
       {"empty text is not a folder", L"", 2},
+      {"a relative folder is not the game folder", L"Game", 2},
+      {"a drive alone is not the game folder", L"D:", 2},
+      {"a folder without a drive is not the game folder", L"\\Games\\Game", 2},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -148,7 +151,8 @@ TEST(flow, install_path_value_decides_the_game_folder) {
       setup.registry().set_dword(L"InstallPath", 1);
     }
     EXPECT_EQ(setup.run().exit_code, row.expected_exit_code);
-    // Nothing may land beside the installer, where an empty folder would lead.
+    // Nothing may land beside the installer, where a folder that is not a
+    // full path would lead.
     EXPECT_EQ(files_below(setup.installer_folder()),
               (std::set<std::string>{"patch_installer.exe", "archives/config.json"}));
   }

@@ -22,7 +22,9 @@ TEST(flow, installs_nested_files_and_replaces_existing_ones) {
   write_file(setup.archives() / "readme.txt", "new");
   write_file(setup.archives() / "data" / "maps" / "level 1.map", "map");
   write_file(setup.archives() / "data" / "config.json", "{}");
-  write_file(setup.archives() / "other" / "Config.json", "{}");  // the file system ignores case
+  // Another name, so it is copied; in a folder of its own, because the file
+  // system ignores case.
+  write_file(setup.archives() / "other" / "Config.json", "{}");
 
   write_file(setup.archives() / "data" / "config.json.bak", "{}");
   fs::create_directories(setup.archives() / "empty");

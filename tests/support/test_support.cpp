@@ -56,7 +56,12 @@ std::wstring box_text(HWND box) {
   return buffer.data();
 }
 
-PROCESS_INFORMATION start_process(const fs::path& executable, const fs::path& working_folder) {
+struct started_process {
+  unique_handle handle;
+  DWORD id;
+};
+
+started_process start_process(const fs::path& executable, const fs::path& working_folder) {
   std::wstring command_line = L"\"" + executable.native() + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -65,8 +70,13 @@ PROCESS_INFORMATION start_process(const fs::path& executable, const fs::path& wo
                         working_folder.c_str(), &startup, &process)) {
     throw_last_error("CreateProcessW");
   }
-  ::CloseHandle(process.hThread);
-  return process;
+  const unique_handle thread(process.hThread);
+  return {unique_handle(process.hProcess), process.dwProcessId};
+}
+
+bool running_under_wine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
 }  // namespace
@@ -108,6 +118,9 @@ std::string read_file(const fs::path& file) {
 }
 
 scoped_registry_key::scoped_registry_key(std::wstring subkey) : subkey_(std::move(subkey)) {
+  if (!running_under_wine()) {
+    throw std::runtime_error("these tests replace registry keys of real programs and run only under Wine");
+  }
   ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str());  // left over from a crashed run
 }
 
@@ -131,42 +144,40 @@ void scoped_registry_key::set_dword(const std::wstring& name, DWORD value) const
 stand_in_process::stand_in_process(const std::wstring& image_name) {
   const fs::path executable = folder_.path() / image_name;
   fs::copy_file(binary_folder() / "stand_in_game.exe", executable);
-  process_ = start_process(executable, folder_.path());
+  process_ = start_process(executable, folder_.path()).handle;
 }
 
 stand_in_process::~stand_in_process() {
-  ::TerminateProcess(process_.hProcess, 0);
-  ::WaitForSingleObject(process_.hProcess, 10000);
-  ::CloseHandle(process_.hProcess);
+  ::TerminateProcess(process_.get(), 0);
+  ::WaitForSingleObject(process_.get(), 10000);
 }
 
 program_run run_and_dismiss(const fs::path& executable, const fs::path& working_folder,
                             std::chrono::milliseconds timeout) {
-  const PROCESS_INFORMATION process = start_process(executable, working_folder);
+  const started_process process = start_process(executable, working_folder);
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   program_run run;
   while (std::chrono::steady_clock::now() < deadline) {
-    if (const HWND box = find_message_box(process.dwProcessId)) {
+    if (const HWND box = find_message_box(process.id)) {
       run.box_shown = true;
       run.caption = window_text(box);
       run.text = box_text(box);
       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
       break;
     }
-    if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(process.handle.get(), 20) == WAIT_OBJECT_0) {
       break;
     }
   }
   const auto left =
       std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
   const bool ended =
-      ::WaitForSingleObject(process.hProcess, static_cast<DWORD>(std::max<long long>(left.count(), 0))) ==
+      ::WaitForSingleObject(process.handle.get(), static_cast<DWORD>(std::max<long long>(left.count(), 0))) ==
       WAIT_OBJECT_0;
   if (!ended) {
-    ::TerminateProcess(process.hProcess, 99);
+    ::TerminateProcess(process.handle.get(), 99);
   }
-  ::GetExitCodeProcess(process.hProcess, &run.exit_code);
-  ::CloseHandle(process.hProcess);
+  ::GetExitCodeProcess(process.handle.get(), &run.exit_code);
   if (!ended) {
     throw std::runtime_error("the program did not end in time");
   }

@@ -4,6 +4,8 @@
 // folder, registry values and a stand-in game process that clean up after
 // themselves, and a runner that reads and dismisses a program's message box.
 
+#include "handle.hpp"
+
 #include <windows.h>
 
 #include <chrono>
@@ -36,7 +38,9 @@ void write_file(const std::filesystem::path& file, std::string_view content);
 std::string read_file(const std::filesystem::path& file);
 
 // A registry key below HKCU that is deleted with all its values when the
-// object goes out of scope.
+// object goes out of scope, and when it is made, in case a crashed run left
+// it. Some of these keys belong to real programs (Steam's), so making one
+// throws std::runtime_error unless the tests run under Wine.
 class scoped_registry_key {
  public:
   explicit scoped_registry_key(std::wstring subkey);
@@ -62,7 +66,7 @@ class stand_in_process {
 
  private:
   temp_folder folder_;
-  PROCESS_INFORMATION process_{};
+  unique_handle process_;
 };
 
 // What a run of a GUI program showed and returned.

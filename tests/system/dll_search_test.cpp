@@ -22,5 +22,9 @@ TEST(dll_search, a_dll_beside_the_executable_is_no_longer_found) {
   EXPECT_TRUE(restrict_dll_search_to_system32());
   EXPECT_FALSE(planted_dll_loads());
   // System DLLs still load by name.
-  EXPECT_NE(::LoadLibraryW(L"version.dll"), nullptr);
+  const HMODULE system_dll = ::LoadLibraryW(L"version.dll");
+  EXPECT_NE(system_dll, nullptr);
+  if (system_dll) {
+    ::FreeLibrary(system_dll);
+  }
 }

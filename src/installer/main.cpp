@@ -1,3 +1,4 @@
+#include "deploy.hpp"
 #include "dll_search.hpp"
 #include "flow.hpp"
 #include "messages.hpp"
@@ -10,11 +11,16 @@
 
 namespace {
 
-// The one place where a failure becomes words for the player: the flow stops
-// at the failing stage, so nothing was copied after it.
-int report_failure(const std::string& reason) {
-  show_message(widen_utf8("The patch was not installed because of an unexpected error:\n\n" + reason),
-               L"Patch installer");
+constexpr char not_installed[] = "The patch was not installed because of an unexpected error:\n\n";
+constexpr char partly_installed[] =
+    "The patch may be installed only in part, because copying its files stopped:\n\n";
+constexpr char install_again[] = "\n\nRun the installer again to complete it.";
+
+// The one place where a failure becomes words for the player. The flow stops
+// at the failing stage, so nothing was copied after it; only a copy that
+// stopped half-way can have replaced some of the game's files.
+int report_failure(const std::string& text) {
+  show_message(widen_utf8(text), L"Patch installer");
   return unexpected_failure;
 }
 
@@ -25,9 +31,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   restrict_dll_search_to_system32();
   try {
     return run_installer();
+  } catch (const incomplete_copy_error& error) {
+    return report_failure(partly_installed + std::string(error.what()) + install_again);
   } catch (const std::exception& error) {
-    return report_failure(error.what());
+    return report_failure(not_installed + std::string(error.what()));
   } catch (...) {
-    return report_failure("an error of unknown type");
+    return report_failure(not_installed + std::string("an error of unknown type"));
   }
 }

@@ -67,9 +67,9 @@ void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& ar
     return;
   }
   if (result != 0) {
-    throw std::runtime_error(fmt::format("copying the patch files failed (shell error {})", result));
+    throw incomplete_copy_error(fmt::format("copying the patch files failed (shell error {})", result));
   }
   if (operation.fAnyOperationsAborted) {
-    throw std::runtime_error("copying the patch files was cancelled");
+    throw incomplete_copy_error("copying the patch files was cancelled");
   }
 }

@@ -165,17 +165,19 @@ TEST(flow, locked_destination_is_not_reported_as_success) {
   setup.register_game_folder();
   write_file(setup.archives() / "readme.txt", "new");
   write_file(setup.game_folder() / "readme.txt", "old");
-  const HANDLE locked = ::CreateFileW((setup.game_folder() / "readme.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-
-  const program_run run = setup.run();
-  ::CloseHandle(locked);
+  program_run run;
+  {
+    const unique_handle locked(::CreateFileW((setup.game_folder() / "readme.txt").c_str(), GENERIC_READ, 0,
+                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(locked.get(), INVALID_HANDLE_VALUE);
+    run = setup.run();
+  }
 
   EXPECT_EQ(run.caption, unexpected_caption);
   EXPECT_EQ(run.text,
-            L"The patch was not installed because of an unexpected error:\n\n"
-            L"copying the patch files failed (shell error 1223)");
+            L"The patch may be installed only in part, because copying its files stopped:\n\n"
+            L"copying the patch files failed (shell error 1223)\n\n"
+            L"Run the installer again to complete it.");
   EXPECT_EQ(run.exit_code, 3u);
   EXPECT_EQ(read_file(setup.game_folder() / "readme.txt"), "old");
 }

@@ -37,6 +37,32 @@ const acf_object::value_type* find_manifest_library(const patch_config& config, 
   return nullptr;
 }
 
+// Whether `install_folder`, from an app manifest, names a folder of its own
+// below steamapps\common. Windows drops the dots and spaces that end a name,
+// so a part made of nothing else (".", "..", "...", " ") stays where it is or
+// climbs out, and the patch would land beside every other game or above
+// them. A full path is taken as it is; one with a drive or root alone would
+// depend on the current folder.
+bool names_own_folder(const fs::path& install_folder) {
+  if (install_folder.is_absolute()) {
+    return true;
+  }
+  if (install_folder.has_root_path()) {
+    return false;
+  }
+  bool named = false;
+  for (const fs::path& part : install_folder) {
+    if (part.empty()) {
+      continue;  // doubled or trailing separators
+    }
+    if (part.native().find_first_not_of(L". ") == std::wstring::npos) {
+      return false;
+    }
+    named = true;
+  }
+  return named;
+}
+
 }  // namespace
 
 library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry) {
@@ -68,13 +94,11 @@ std::optional<fs::path> locate_steam_install(const patch_config& config) {
   }
   library_candidate candidate = open_app_manifest(config, *library);
   acf_value manifest = parser.parse_acf(candidate.manifest);
-  const std::u8string& install_folder =
-      text_of(entry_of(object_of(object_of(manifest)[u8"AppState"]), u8"installdir"));
-  // An empty installdir would name the library's shared steamapps\common
-  // folder: the patch would land beside every other game.
-  if (install_folder.empty()) {
+  const fs::path install_folder(
+      text_of(entry_of(object_of(object_of(manifest)[u8"AppState"]), u8"installdir")));
+  if (!names_own_folder(install_folder)) {
     throw std::runtime_error(fmt::format("the app manifest of Steam app {} in {} names no install folder",
                                          config.steam_id, path_to_utf8(candidate.library_folder)));
   }
-  return candidate.library_folder / "steamapps\\common" / fs::path(install_folder);
+  return candidate.library_folder / "steamapps\\common" / install_folder;
 }

@@ -34,6 +34,9 @@ void install(acf_parser* parser) {
   parser->current_state.reset(::new (block) next(parser));
 }
 
+// The one end of input that the three states inside a pair share.
+[[noreturn]] void end_inside_pair() { throw std::runtime_error("premature end of file"); }
+
 std::runtime_error root_closed_error() {
   return std::runtime_error("input continues after the outermost object was closed");
 }
@@ -107,7 +110,9 @@ void default_state::on_char(char8_t c) {
 
 void default_state::on_eof() {}
 
-void inside_pair::on_eof() { throw std::runtime_error("premature end of file"); }
+void read_key::on_eof() { end_inside_pair(); }
+void wait_for_value::on_eof() { end_inside_pair(); }
+void read_string::on_eof() { end_inside_pair(); }
 
 void read_key::on_char(char8_t c) {
   if (c == u8'"') {

@@ -54,33 +54,32 @@ struct default_state final : state {
   void on_eof() override;
 };
 
-// Anywhere inside a pair, where the input may not end.
-struct inside_pair : state {
-  using state::state;
-  // Throws std::runtime_error("premature end of file").
-  void on_eof() final;
-};
+// The three states below lie inside a pair, where the input may not end:
+// their on_eof throws std::runtime_error("premature end of file").
 
 // Inside the quotes of a key: everything but `"` belongs to the key.
-struct read_key final : inside_pair {
-  using inside_pair::inside_pair;
+struct read_key final : state {
+  using state::state;
   // Appends to the parser's current_key. Throws std::bad_alloc.
   void on_char(char8_t c) override;
+  void on_eof() override;
 };
 
 // After a key: `"` begins text, `{` opens an object, `}` is an error.
-struct wait_for_value final : inside_pair {
-  using inside_pair::inside_pair;
+struct wait_for_value final : state {
+  using state::state;
   // Throws as acf_parser::open_subobject does, and std::runtime_error for `}`.
   void on_char(char8_t c) override;
+  void on_eof() override;
 };
 
 // Inside the quotes of a text value: everything but `"` belongs to the text.
-struct read_string final : inside_pair {
-  using inside_pair::inside_pair;
+struct read_string final : state {
+  using state::state;
   // Collects the text; stores the pair at the closing quote. Throws as
   // acf_parser::store_text does.
   void on_char(char8_t c) override;
+  void on_eof() override;
 
   std::u8string value;
 };

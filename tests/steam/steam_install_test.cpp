@@ -59,6 +59,17 @@ std::string library_entry(const std::string& key, const std::string& path_text) 
 
 std::string library_list(const std::string& entries) { return "\"libraryfolders\"\n{\n" + entries + "}\n"; }
 
+// Registers `steam` and makes it one library folder, "Lib"; returns that folder.
+fs::path register_one_library(const steam_sandbox& steam) {
+  steam.register_steam();
+  return steam.library(L"Lib");
+}
+
+// A library list that names only `library`, under key "0".
+std::string one_library_list(const fs::path& library) {
+  return library_list(library_entry("0", steam_text(library)));
+}
+
 }  // namespace
 
 TEST(steam_install, finds_the_game_in_the_first_library_that_holds_its_manifest) {
@@ -98,8 +109,7 @@ TEST(steam_install, steam_path_values) {
 
   // An empty SteamPath makes the library list relative to the current folder.
   steam.register_steam(L"");
-  write_file(work.path() / "steamapps" / "libraryfolders.vdf",
-             library_list(library_entry("0", steam_text(steam.library(L"Lib")))));
+  write_file(work.path() / "steamapps" / "libraryfolders.vdf", one_library_list(steam.library(L"Lib")));
   steam.write_manifest(steam.library(L"Lib"), "Game");
   run = run_lookup(work.path());
   EXPECT_EQ(run.result, steam.library(L"Lib") / "steamapps" / "common" / "Game");
@@ -108,7 +118,7 @@ TEST(steam_install, steam_path_values) {
 
   // Forward slashes as the client stores them, and a trailing separator.
   steam.register_steam(steam.steam_folder().generic_wstring() + L"/");
-  steam.write_library_list(library_list(library_entry("0", steam_text(steam.library(L"Lib")))));
+  steam.write_library_list(one_library_list(steam.library(L"Lib")));
   run = run_lookup(work.path());
   EXPECT_EQ(run.error, "");
   EXPECT_EQ(run.result, steam.library(L"Lib") / "steamapps" / "common" / "Game");
@@ -196,9 +206,8 @@ TEST(steam_install, a_folder_beyond_latin_1_is_logged_with_a_question_mark_and_l
 TEST(steam_install, install_folder_forms) {
   temp_folder work;
   steam_sandbox steam;
-  steam.register_steam();
-  const fs::path library = steam.library(L"Lib");
-  steam.write_library_list(library_list(library_entry("0", steam_text(library))));
+  const fs::path library = register_one_library(steam);
+  steam.write_library_list(one_library_list(library));
   struct row {
     const char* name;
     std::string installdir;
@@ -226,9 +235,8 @@ TEST(steam_install, install_folder_forms) {
 TEST(steam_install, install_folder_that_names_no_folder_of_its_own_is_an_error) {
   temp_folder work;
   steam_sandbox steam;
-  steam.register_steam();
-  const fs::path library = steam.library(L"Lib");
-  steam.write_library_list(library_list(library_entry("0", steam_text(library))));
+  const fs::path library = register_one_library(steam);
+  steam.write_library_list(one_library_list(library));
   const std::string expected_error =
       "the app manifest of Steam app 480 in " + path_to_utf8(library) + " names no install folder";
   for (const char* installdir : {"", ".", "..", "...", " ", ". ", "\\\\", "Game\\..", "Game/../Other",
@@ -244,9 +252,8 @@ TEST(steam_install, install_folder_that_names_no_folder_of_its_own_is_an_error) 
 TEST(steam_install, malformed_or_incomplete_steam_files_are_errors) {
   temp_folder work;
   steam_sandbox steam;
-  steam.register_steam();
-  const fs::path library = steam.library(L"Lib");
-  const std::string good_list = library_list(library_entry("0", steam_text(library)));
+  const fs::path library = register_one_library(steam);
+  const std::string good_list = one_library_list(library);
   struct row {
     const char* name;
     std::optional<std::string> list;      // libraryfolders.vdf; absent: no file

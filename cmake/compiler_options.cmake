@@ -1,19 +1,46 @@
-# Warnings for the project's own targets. Third-party code is built without
-# them, and its headers are included as system headers.
+# Host builds of the portable code can run under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the test. Only our own targets
+# are instrumented, never the third-party code they link.
+option(PATCH_INSTALLER_SANITIZE "Build our own targets with ASan and UBSan (host builds)" OFF)
+
+# Warnings (and the sanitizers, when on) for one of the project's own targets.
+# Third-party code is built without them, and its headers are included as
+# system headers. Every target includes our headers by module, from src/:
+# #include "steam/steam_install.hpp".
 function(project_options target)
   target_compile_features(${target} PUBLIC cxx_std_20)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   endif()
+  if(PATCH_INSTALLER_SANITIZE AND NOT MSVC)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
+                                             -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
 endfunction()
 
-# A player's machine has no MinGW runtime: link the C++, GCC and thread
-# runtimes statically so that an executable imports Windows DLLs only.
-function(static_runtime target)
+# Declares one of our programs:
+#   add_program(name [WIN32] [WIDE_ENTRY] SOURCES...)
+# WIN32 makes a GUI program (no console); WIDE_ENTRY enters it through
+# wWinMain or wmain. For Windows the C++, GCC and thread runtimes are linked
+# statically: a player's machine has no MinGW runtime, so the program must
+# import Windows DLLs only.
+function(add_program name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "WIN32;WIDE_ENTRY" "" "")
+  if(arg_WIN32)
+    add_executable(${name} WIN32 ${arg_UNPARSED_ARGUMENTS})
+  else()
+    add_executable(${name} ${arg_UNPARSED_ARGUMENTS})
+  endif()
+  project_options(${name})
   if(MINGW)
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++)
+    if(arg_WIDE_ENTRY)
+      target_link_options(${name} PRIVATE -municode)
+    endif()
   endif()
 endfunction()
 
@@ -24,12 +51,4 @@ if(WIN32)
   add_library(windows_api INTERFACE)
   target_compile_definitions(windows_api INTERFACE
     UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 PSAPI_VERSION=2)
-endif()
-
-# Host builds of the portable code can run under AddressSanitizer and
-# UndefinedBehaviorSanitizer; any report fails the test.
-option(PATCH_INSTALLER_SANITIZE "Build with ASan and UBSan (host builds)" OFF)
-if(PATCH_INSTALLER_SANITIZE AND NOT MSVC)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
 endif()

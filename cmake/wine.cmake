@@ -13,15 +13,18 @@ find_program(WINE_EXECUTABLE wine REQUIRED)
 set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${WINE_PREFIX} WINEDEBUG=-all ${WINE_EXECUTABLE})
 
-# Adds a test that runs the Windows executable `target` under Wine. SERIAL
-# marks tests that change the registry or start processes, which every
-# program in the prefix shares.
-function(add_wine_test target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "SERIAL" "" "")
-  add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600)
+# Adds a test that runs under Wine in the test prefix:
+#   add_wine_test(name [SERIAL] COMMAND command [args...])
+# The command is a Windows program target, run through Wine, or a script that
+# calls Wine itself. SERIAL marks tests that share what every program in the
+# prefix shares: the registry, the running processes or the current folder.
+# Such tests never run at the same time as each other.
+function(add_wine_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "SERIAL" "" "COMMAND")
+  add_test(NAME ${name} COMMAND ${arg_COMMAND})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600)
   if(arg_SERIAL)
-    set_tests_properties(${target} PROPERTIES RESOURCE_LOCK wine_shared_state)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_shared_state)
   endif()
 endfunction()
 

@@ -56,6 +56,6 @@ if ! command -v npm >/dev/null || ! npm install --prefix "$npm_folder" --no-save
   exit 0
 fi
 for module in "${modules[@]}"; do
-  NODE_PATH=$npm_folder/node_modules node tests/acf/benchmark/npm_compare.js "$module" "$document" ||
+  NODE_PATH=$npm_folder/node_modules node bench/acf/npm_compare.js "$module" "$document" ||
     echo "$module: failed"
 done

@@ -40,7 +40,7 @@ make_patch() {
   # The generator's source is part of the stamp: a changed generator means a
   # different patch.
   local stamp
-  stamp="seed $seed, $file_count files, $total_bytes bytes, generator $(sha1sum <tools/bench/make_bench_patch.cpp | cut -c1-12)"
+  stamp="seed $seed, $file_count files, $total_bytes bytes, generator $(sha1sum <bench/install/make_bench_patch.cpp | cut -c1-12)"
   if [ "$(cat "$bench/patch.stamp" 2>/dev/null)" != "$stamp" ]; then
     echo "== Generating the patch ($stamp)"
     rm -rf "$bench/archives" "$bench/patch.stamp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acf_value.hpp"
+#include "acf/acf_value.hpp"
 
 #include <stdexcept>
 #include <string>

@@ -1,6 +1,6 @@
-#include "acf_parser.hpp"
+#include "acf/acf_parser.hpp"
 
-#include "acf_access.hpp"
+#include "acf/acf_access.hpp"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "acf_stream.hpp"
-#include "acf_value.hpp"
+#include "acf/acf_stream.hpp"
+#include "acf/acf_value.hpp"
 
 #include <cstddef>
 #include <deque>

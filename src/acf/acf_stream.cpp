@@ -1,8 +1,7 @@
-#include "acf_stream.hpp"
+#include "acf/acf_stream.hpp"
 
 #include <cstddef>
 #include <cstdio>
-#include <utility>
 
 namespace {
 
@@ -11,8 +10,6 @@ namespace {
 constexpr std::size_t file_buffer_size = std::size_t{64} * 1024;
 
 }  // namespace
-
-void file_closer::operator()(std::FILE* file) const noexcept { std::fclose(file); }
 
 acf_stream::acf_stream(std::u8string_view text) noexcept
     : next_(reinterpret_cast<const char*>(text.data())), end_(next_ + text.size()) {}
@@ -46,7 +43,4 @@ bool acf_stream::refill() noexcept {
   return false;
 }
 
-// The base, made first, keeps only the pointer; file_ then takes the file
-// over and closes it with the stream.
-acf_file_stream::acf_file_stream(unique_file file)
-    : acf_stream(file.get(), file_buffer_size), file_(std::move(file)) {}
+acf_file_stream::acf_file_stream(std::FILE* file) : acf_stream(file, file_buffer_size) {}

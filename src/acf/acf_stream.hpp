@@ -4,18 +4,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <ios>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Closes a C file. Throws nothing.
-struct file_closer {
-  void operator()(std::FILE* file) const noexcept;
-};
-
-// Owns a C file and closes it when it goes out of scope.
-using unique_file = std::unique_ptr<std::FILE, file_closer>;
 
 // An input stream of 8-bit code units for the key-value parser, reading from
 // memory; acf_file_stream reads an open C file. Extraction converts and skips
@@ -56,9 +47,8 @@ class acf_stream {
   explicit operator bool() const noexcept { return !fail(); }
 
  protected:
-  // A stream that reads `source` (owned by the derived class) through a
-  // buffer of `buffer_size` units, or that has failed already when `source`
-  // is null. Throws std::bad_alloc.
+  // A stream that reads `source` through a buffer of `buffer_size` units, or
+  // that has failed already when `source` is null. Throws std::bad_alloc.
   acf_stream(std::FILE* source, std::size_t buffer_size);
 
  private:
@@ -75,15 +65,11 @@ class acf_stream {
 };
 
 // An acf_stream over a C file that the caller opened, in the mode and with
-// the sharing the file needs, and hands over; the stream reads it from where
-// it stands, converts nothing further, and closes it when destroyed. No file
-// makes a stream that has failed already, so it delivers nothing.
+// the sharing the file needs, and keeps open while the stream is used: the
+// stream reads it from where it stands and converts nothing further. No file
+// (null) makes a stream that has failed already, so it delivers nothing.
 class acf_file_stream : public acf_stream {
  public:
-  // Takes over `file`, which may be empty. Throws std::bad_alloc, having
-  // closed `file`.
-  explicit acf_file_stream(unique_file file);
-
- private:
-  unique_file file_;
+  // Reads `file`, which may be null. Throws std::bad_alloc.
+  explicit acf_file_stream(std::FILE* file);
 };

@@ -1,6 +1,11 @@
-#include "archive_files.hpp"
+#include "installer/archive_files.hpp"
 
-#include "folder_links.hpp"
+#include "system/links.hpp"
+#include "system/text.hpp"
+
+#include <fmt/format.h>
+
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -17,9 +22,16 @@ std::vector<fs::path> collect_archive_files(const fs::path& archives_folder) {
       }
       continue;
     }
-    if (entry->path().filename() != "config.json") {
-      files.push_back(entry->path());
+    if (entry->path().filename() == "config.json") {
+      continue;
     }
+    // Nor does it see links to files, whose target may lie anywhere: copying
+    // one would put a file from outside the patch into the game folder.
+    if (is_link_to_file(entry->path())) {
+      throw std::runtime_error(
+          fmt::format("the patch file {} is a link to another file", path_to_utf8(entry->path())));
+    }
+    files.push_back(entry->path());
   }
   return files;
 }

@@ -7,5 +7,6 @@
 // system lists them, except those named exactly "config.json" (at any depth;
 // case-sensitive). Links to folders are neither listed nor entered.
 // Throws std::filesystem::filesystem_error when a folder cannot be read or an
-// entry's type cannot be determined.
+// entry's type cannot be determined, std::runtime_error naming the file when
+// a file is a link.
 std::vector<std::filesystem::path> collect_archive_files(const std::filesystem::path& archives_folder);

@@ -1,15 +1,14 @@
-#include "flow.hpp"
+#include "installer/flow.hpp"
 
-#include "archive_files.hpp"
-#include "config.hpp"
-#include "deploy.hpp"
-#include "messages.hpp"
-#include "process.hpp"
-#include "registry.hpp"
-#include "steam_install.hpp"
-#include "text.hpp"
+#include "installer/archive_files.hpp"
+#include "installer/install_path.hpp"
+#include "installer/messages.hpp"
+#include "patch/patch_config.hpp"
+#include "steam/steam_install.hpp"
+#include "system/deploy.hpp"
+#include "system/process.hpp"
+#include "system/text.hpp"
 
-#include <fmt/format.h>
 #include <windows.h>
 
 #include <array>
@@ -24,35 +23,34 @@ fs::path executable_folder() {
   return fs::path(buffer.data()).parent_path();
 }
 
-std::wstring installer_caption(const patch_config& config) {
-  return widen_utf8(fmt::format("{} patch installer", config.game_name));
+// A failure names config.json as the player sees it, beside the installer.
+patch_config read_configuration(const fs::path& archives, error_location& location) {
+  const reading_scope reading(location, fs::path("archives") / "config.json");
+  return load_patch_config(archives / "config.json");
 }
 
 }  // namespace
 
-int run_installer() {
+exit_code run_installer(error_location& location) {
   const fs::path archives = executable_folder() / "archives";
-  const patch_config config = load_patch_config(archives / "config.json");
+  const patch_config config = read_configuration(archives, location);
 
   if (is_game_running(widen_utf8(config.process_name))) {
-    show_message(widen_utf8(fmt::format("Please close {} before installing the patch.", config.game_name)),
-                 installer_caption(config));
-    return game_running;
+    show_game_running(config);
+    return exit_code::game_running;
   }
 
   std::optional<fs::path> game_folder = read_registry_install_path(config);
   if (!game_folder) {
-    game_folder = locate_steam_install(config);
+    game_folder = locate_steam_install(config, location);
   }
   if (!game_folder) {
-    show_message(
-        widen_utf8(fmt::format("This patch requires {}. Please install it first.", config.game_name)),
-        std::nullopt);
-    return game_not_found;
+    show_game_not_found(config);
+    return exit_code::game_not_found;
   }
 
   const std::vector<fs::path> files = collect_archive_files(archives);
   deploy_archive_files(files, archives, *game_folder);
-  show_message(L"Patch installed. Have fun ;)", installer_caption(config));
-  return installed;
+  show_installed(config);
+  return exit_code::installed;
 }

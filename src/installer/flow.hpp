@@ -1,7 +1,9 @@
 #pragma once
 
+#include "system/error_location.hpp"
+
 // Exit codes of the installer process.
-enum exit_code : int {
+enum class exit_code : int {
   installed = 0,
   game_running = 1,
   game_not_found = 2,
@@ -12,5 +14,6 @@ enum exit_code : int {
 // refuses while the game runs, finds the game folder (registry, then Steam),
 // copies the patch files there and shows the outcome in one message box.
 // Returns installed, game_running or game_not_found. Catches nothing: every
-// other failure leaves as an exception before any later stage runs.
-int run_installer();
+// other failure leaves as an exception before any later stage runs, with the
+// file it came from, if any, recorded in `location`.
+exit_code run_installer(error_location& location);

@@ -1,8 +1,8 @@
-#include "deploy.hpp"
-#include "dll_search.hpp"
-#include "flow.hpp"
-#include "messages.hpp"
-#include "text.hpp"
+#include "installer/flow.hpp"
+#include "installer/messages.hpp"
+#include "system/deploy.hpp"
+#include "system/dll_search.hpp"
+#include "system/text.hpp"
 
 #include <windows.h>
 
@@ -11,31 +11,31 @@
 
 namespace {
 
-constexpr char not_installed[] = "The patch was not installed because of an unexpected error:\n\n";
-constexpr char partly_installed[] =
-    "The patch may be installed only in part, because copying its files stopped:\n\n";
-constexpr char install_again[] = "\n\nRun the installer again to complete it.";
-
-// The one place where a failure becomes words for the player. The flow stops
-// at the failing stage, so nothing was copied after it; only a copy that
-// stopped half-way can have replaced some of the game's files.
-int report_failure(const std::string& text) {
-  show_message(widen_utf8(text), L"Patch installer");
-  return unexpected_failure;
+// A failure's reason, led by the file it came from when one was being read.
+std::string located(const error_location& location, const char* reason) {
+  if (location.file.empty()) {
+    return reason;
+  }
+  return path_to_utf8(location.file) + ": " + reason;
 }
 
 }  // namespace
 
+// The one place where a failure becomes words for the player. The flow stops
+// at the failing stage, so nothing was copied after it; only a copy that
+// stopped half-way can have replaced some of the game's files.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // First of all: the shell copy and the message box load DLLs on demand.
   restrict_dll_search_to_system32();
+  error_location location;
   try {
-    return run_installer();
+    return static_cast<int>(run_installer(location));
   } catch (const incomplete_copy_error& error) {
-    return report_failure(partly_installed + std::string(error.what()) + install_again);
+    show_copy_stopped(error.what());
   } catch (const std::exception& error) {
-    return report_failure(not_installed + std::string(error.what()));
+    show_not_installed(located(location, error.what()));
   } catch (...) {
-    return report_failure(not_installed + std::string("an error of unknown type"));
+    show_not_installed(located(location, "an error of unknown type"));
   }
+  return static_cast<int>(exit_code::unexpected_failure);
 }

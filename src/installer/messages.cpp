@@ -1,7 +1,50 @@
-#include "messages.hpp"
+#include "installer/messages.hpp"
 
+#include "system/text.hpp"
+
+#include <fmt/format.h>
 #include <windows.h>
 
-void show_message(const std::wstring& text, const std::optional<std::wstring>& caption) {
-  ::MessageBoxW(nullptr, text.c_str(), caption ? caption->c_str() : nullptr, MB_OK);
+namespace {
+
+void show(const std::wstring& text, const wchar_t* caption) {
+  ::MessageBoxW(nullptr, text.c_str(), caption, MB_OK);
+}
+
+// The game's name is a replacement field's value: braces in it are shown,
+// never interpreted.
+std::wstring about_game(fmt::format_string<const std::string&> text, const patch_config& config) {
+  return widen_utf8(fmt::format(text, config.game_name));
+}
+
+std::wstring installer_caption(const patch_config& config) {
+  return about_game("{} patch installer", config);
+}
+
+// For failures, which may come before the game's name is known.
+constexpr wchar_t failure_caption[] = L"Patch installer";
+
+}  // namespace
+
+void show_game_running(const patch_config& config) {
+  show(about_game("Please close {} before installing the patch.", config), installer_caption(config).c_str());
+}
+
+void show_game_not_found(const patch_config& config) {
+  show(about_game("This patch requires {}. Please install it first.", config), nullptr);
+}
+
+void show_installed(const patch_config& config) {
+  show(L"Patch installed. Have fun ;)", installer_caption(config).c_str());
+}
+
+void show_not_installed(const std::string& reason) {
+  show(widen_utf8("The patch was not installed because of an unexpected error:\n\n" + reason),
+       failure_caption);
+}
+
+void show_copy_stopped(const std::string& reason) {
+  show(widen_utf8("The patch may be installed only in part, because copying its files stopped:\n\n" + reason +
+                  "\n\nRun the installer again to complete it."),
+       failure_caption);
 }

@@ -1,8 +1,28 @@
 #pragma once
 
-#include <optional>
+#include "patch/patch_config.hpp"
+
 #include <string>
 
-// Shows one modal message box with an OK button and no owner window; without
-// a caption the system's default title is shown. Returns when it is closed.
-void show_message(const std::wstring& text, const std::optional<std::wstring>& caption);
+// Everything the player reads: each outcome's message box, with its texts.
+// Each shows one modal box with an OK button and no owner window, and
+// returns when it is closed. Texts from config.json are UTF-8 and are shown
+// literally. Throw only std::bad_alloc.
+
+// "Please close <game> before installing the patch."
+void show_game_running(const patch_config& config);
+
+// "This patch requires <game>. Please install it first.", under the system's
+// default title.
+void show_game_not_found(const patch_config& config);
+
+// "Patch installed. Have fun ;)"
+void show_installed(const patch_config& config);
+
+// An unexpected failure before anything was copied; `reason` (UTF-8) says
+// what failed and where.
+void show_not_installed(const std::string& reason);
+
+// The shell copy stopped after it had begun, so some files may have been
+// replaced; `reason` (UTF-8) says why.
+void show_copy_stopped(const std::string& reason);

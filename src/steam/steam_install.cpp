@@ -1,11 +1,11 @@
-#include "steam_install.hpp"
+#include "steam/steam_install.hpp"
 
-#include "acf_access.hpp"
-#include "acf_parser.hpp"
-#include "install_log.hpp"
-#include "shared_file.hpp"
-#include "steam_registry.hpp"
-#include "text.hpp"
+#include "acf/acf_access.hpp"
+#include "acf/acf_parser.hpp"
+#include "acf/acf_stream.hpp"
+#include "steam/install_log.hpp"
+#include "system/registry.hpp"
+#include "system/text.hpp"
 
 #include <fmt/format.h>
 
@@ -17,6 +17,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+fs::path manifest_name(const patch_config& config) {
+  return fs::path(fmt::format("appmanifest_{}.acf", config.steam_id));
+}
+
+// Parses the open file `file`; one that did not open (empty) reads as an
+// empty document.
+acf_value parse_steam_file(acf_parser& parser, const unique_file& file) {
+  acf_file_stream stream(file.get());
+  return parser.parse_acf(stream);
+}
+
 // The first library whose manifest opens, or null. Text entries beside the
 // numbered libraries (the Steam client writes "contentstatsid") are not
 // libraries and are passed over without a log line.
@@ -27,7 +38,7 @@ const acf_object::value_type* find_manifest_library(const patch_config& config, 
       continue;
     }
     const library_candidate candidate = open_app_manifest(config, entry);
-    const bool found = !candidate.manifest.fail();
+    const bool found = candidate.manifest != nullptr;
     write_log_line(log, L"manifest found in {}: {}\n", candidate.library_folder.native(),
                    found ? L"true" : L"false");
     if (found) {
@@ -63,42 +74,58 @@ bool names_own_folder(const fs::path& install_folder) {
   return named;
 }
 
-}  // namespace
-
-library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry) {
-  const fs::path library(text_of(entry_of(object_of(entry.second), u8"path")));
-  const fs::path manifest_name(fmt::format("appmanifest_{}.acf", config.steam_id));
-  return {library.lexically_normal(),
-          acf_file_stream(open_shared_text_file(library / "steamapps" / manifest_name))};
+// The installdir that the manifest of `candidate` names.
+fs::path read_install_dir(acf_parser& parser, const library_candidate& candidate, const patch_config& config,
+                          error_location& location) {
+  const reading_scope reading(location, candidate.library_folder / "steamapps" / manifest_name(config));
+  acf_value manifest = parse_steam_file(parser, candidate.manifest);
+  return fs::path(text_of(entry_of(object_of(object_of(manifest)[u8"AppState"]), u8"installdir")));
 }
 
-std::optional<fs::path> locate_steam_install(const patch_config& config) {
-  std::wofstream log = open_install_log();
-  const steam_path_read steam = read_steam_path();
-  write_log_line(log, L"attempt to get Steam install path returned status {:#010x} and path {}\n",
-                 static_cast<std::int32_t>(steam.status), steam.value);
-  if (steam.status != 0) {
-    return std::nullopt;
-  }
-
+// The game's folder in the libraries that libraryfolders.vdf lists; empty
+// when no library holds the manifest.
+std::optional<fs::path> install_folder_from_libraries(const patch_config& config,
+                                                      const fs::path& steam_folder, std::wostream& log,
+                                                      error_location& location) {
   acf_parser parser;
-  const fs::path steam_folder(steam.value.c_str());  // up to the first NUL
-  acf_file_stream library_list_file(open_shared_text_file(steam_folder / "steamapps" / "libraryfolders.vdf"));
-  acf_value library_list_document = parser.parse_acf(library_list_file);
-  const acf_object& libraries = object_of(object_of(library_list_document)[u8"libraryfolders"]);
-
-  const acf_object::value_type* library = find_manifest_library(config, libraries, log);
+  const fs::path list_file = steam_folder / "steamapps" / "libraryfolders.vdf";
+  acf_value list_document;
+  const acf_object::value_type* library = nullptr;
+  {
+    // The library entries are read while the search visits them.
+    const reading_scope reading(location, list_file.lexically_normal());
+    list_document = parse_steam_file(parser, open_shared_text_file(list_file));
+    library = find_manifest_library(config, object_of(object_of(list_document)[u8"libraryfolders"]), log);
+  }
   if (!library) {
     write_log_line(log, L"no install folders found\n");
     return std::nullopt;
   }
-  library_candidate candidate = open_app_manifest(config, *library);
-  acf_value manifest = parser.parse_acf(candidate.manifest);
-  const fs::path install_folder(
-      text_of(entry_of(object_of(object_of(manifest)[u8"AppState"]), u8"installdir")));
+  const library_candidate candidate = open_app_manifest(config, *library);
+  const fs::path install_folder = read_install_dir(parser, candidate, config, location);
   if (!names_own_folder(install_folder)) {
     throw std::runtime_error(fmt::format("the app manifest of Steam app {} in {} names no install folder",
                                          config.steam_id, path_to_utf8(candidate.library_folder)));
   }
   return candidate.library_folder / "steamapps\\common" / install_folder;
+}
+
+}  // namespace
+
+library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry) {
+  const fs::path library(text_of(entry_of(object_of(entry.second), u8"path")));
+  return {library.lexically_normal(), open_shared_text_file(library / "steamapps" / manifest_name(config))};
+}
+
+std::optional<fs::path> locate_steam_install(const patch_config& config, error_location& location) {
+  std::wofstream log = open_install_log();
+  const registry_string steam =
+      read_registry_string(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", registry_view::native);
+  write_log_line(log, L"attempt to get Steam install path returned status {:#010x} and path {}\n",
+                 static_cast<std::int32_t>(steam.status), steam.text);
+  if (steam.status != 0) {
+    return std::nullopt;
+  }
+  const fs::path steam_folder(steam.text.c_str());  // up to the first NUL
+  return install_folder_from_libraries(config, steam_folder, log, location);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "acf_stream.hpp"
-#include "acf_value.hpp"
-#include "config.hpp"
+#include "acf/acf_value.hpp"
+#include "patch/patch_config.hpp"
+#include "system/error_location.hpp"
+#include "system/shared_file.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -13,14 +14,16 @@
 // Rewrites install_log.log in the current folder with what it tried.
 // Throws the parser's errors for a malformed library list or manifest,
 // std::bad_variant_access or std::out_of_range for one that lacks what it
-// needs, std::filesystem::filesystem_error for a path that is not UTF-8, and
-// std::runtime_error for a manifest whose installdir is empty.
-std::optional<std::filesystem::path> locate_steam_install(const patch_config& config);
+// needs, std::filesystem::filesystem_error for a path that is not UTF-8
+// (each with the Steam file's full path recorded in `location`), and
+// std::runtime_error for a manifest whose installdir names no folder.
+std::optional<std::filesystem::path> locate_steam_install(const patch_config& config,
+                                                          error_location& location);
 
 // One library of the search, with its app manifest opened.
 struct library_candidate {
   std::filesystem::path library_folder;  // the library's path, lexically normal
-  acf_file_stream manifest;  // failed when the manifest did not open
+  unique_file manifest;                  // empty when the manifest did not open
 };
 
 // Opens the game's app manifest in the library of `entry` (an entry of

@@ -1,6 +1,6 @@
-#include "deploy.hpp"
+#include "system/deploy.hpp"
 
-#include "text.hpp"
+#include "system/text.hpp"
 
 #include <fmt/format.h>
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "process.hpp"
+#include "system/process.hpp"
 
-#include "handle.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 // After windows.h, which it needs.

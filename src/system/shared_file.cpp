@@ -1,6 +1,6 @@
-#include "shared_file.hpp"
+#include "system/shared_file.hpp"
 
-#include "handle.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "acf_parser.hpp"
-#include "acf_stream.hpp"
+#include "acf/acf_parser.hpp"
+#include "acf/acf_stream.hpp"
 
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -50,12 +51,25 @@ inline std::filesystem::path data_file(std::string_view name) {
   return std::filesystem::path(ACF_TEST_DATA) / name;
 }
 
+// Owns a C file that a test opened.
+struct test_file_closer {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using test_file = std::unique_ptr<std::FILE, test_file_closer>;
+
 // Opens `file` for reading in text mode (on Windows CR LF reads as LF); empty
 // when it cannot be opened.
-inline unique_file open_text_file(const std::filesystem::path& file) {
+inline test_file open_text_file(const std::filesystem::path& file) {
 #ifdef _WIN32
-  return unique_file(_wfopen(file.c_str(), L"rt"));
+  return test_file(_wfopen(file.c_str(), L"rt"));
 #else
-  return unique_file(std::fopen(file.c_str(), "r"));
+  return test_file(std::fopen(file.c_str(), "r"));
 #endif
+}
+
+// Everything `input` delivers until an extraction fails.
+inline std::string drain(acf_stream& input) {
+  std::string units;
+  for (char8_t unit{}; input.get(unit);) units += static_cast<char>(unit);
+  return units;
 }

@@ -1,5 +1,5 @@
-#include "acf_parser.hpp"
-#include "acf_test_support.hpp"
+#include "acf/acf_parser.hpp"
+#include "acf/acf_test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,8 @@
 namespace {
 
 acf_value parse_file(const char* name) {
-  acf_file_stream input(open_text_file(data_file(name)));
+  const test_file file = open_text_file(data_file(name));
+  acf_file_stream input(file.get());
   EXPECT_TRUE(input.good()) << "cannot open " << data_file(name);
   return acf_parser().parse_acf(input);
 }

@@ -1,5 +1,5 @@
-#include "acf_test_support.hpp"
-#include "acf_value.hpp"
+#include "acf/acf_test_support.hpp"
+#include "acf/acf_value.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "acf_parser.hpp"
-#include "acf_test_support.hpp"
+#include "acf/acf_parser.hpp"
+#include "acf/acf_test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,49 +1,21 @@
-#include "acf_stream.hpp"
-#include "acf_test_support.hpp"
+#include "acf/acf_stream.hpp"
+#include "acf/acf_test_support.hpp"
+#include "support/files.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <utility>
 #include <variant>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A folder of its own for the running test, removed afterwards.
-class scratch_folder {
- public:
-  scratch_folder() {
-    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() / (std::string("acf-stream-test-") + test->name());
-    fs::create_directories(path_);
-  }
-  ~scratch_folder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  // Writes `content` byte for byte to the file `name` and returns its path.
-  fs::path write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
-    return path_ / name;
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// Everything `input` delivers until an extraction fails.
-std::string drain(acf_stream& input) {
-  std::string units;
-  for (char8_t unit{}; input.get(unit);) units += static_cast<char>(unit);
-  return units;
-}
+using test_support::temp_folder;
+using test_support::write_file;
 
 // Every byte value but those a Windows text-mode read translates (CR, LF and
 // Ctrl-Z), repeated to `size` bytes.
@@ -73,9 +45,10 @@ TEST(acf_stream, memory_delivers_every_byte_then_fails_at_the_end) {
 }
 
 TEST(acf_stream, file_delivers_its_bytes_across_buffer_refills) {
-  const scratch_folder folder;
+  const temp_folder folder;
   const std::string content = varied_bytes(200'000);
-  acf_file_stream input(open_text_file(folder.write("big.bin", content)));
+  const test_file file = open_text_file(write_file(folder.path() / "big.bin", content));
+  acf_file_stream input(file.get());
   EXPECT_TRUE(input.good());
   EXPECT_EQ(drain(input), content);
   EXPECT_TRUE(input.eof());
@@ -84,8 +57,9 @@ TEST(acf_stream, file_delivers_its_bytes_across_buffer_refills) {
 
 // Text mode: Windows reads CR LF as LF, other systems keep the bytes.
 TEST(acf_stream, file_is_read_in_text_mode) {
-  const scratch_folder folder;
-  acf_file_stream input(open_text_file(folder.write("lines.vdf", "\"k\"\r\n\"a\r\nb\"\r\n")));
+  const temp_folder folder;
+  const test_file file = open_text_file(write_file(folder.path() / "lines.vdf", "\"k\"\r\n\"a\r\nb\"\r\n"));
+  acf_file_stream input(file.get());
 #ifdef _WIN32
   const char* expected = "{\"k\":\"a\nb\"}";
 #else
@@ -95,7 +69,7 @@ TEST(acf_stream, file_is_read_in_text_mode) {
 }
 
 TEST(acf_stream, no_file_makes_a_stream_that_failed_already) {
-  acf_file_stream input{unique_file()};
+  acf_file_stream input(nullptr);
   EXPECT_TRUE(input.fail());
   EXPECT_FALSE(input.eof());
   EXPECT_FALSE(input.bad());
@@ -107,10 +81,10 @@ TEST(acf_stream, no_file_makes_a_stream_that_failed_already) {
 #ifndef _WIN32
 // A folder opens as a file on POSIX systems, and reading it fails.
 TEST(acf_stream, a_read_error_sets_bad_and_fail_not_eof) {
-  const scratch_folder folder;
-  unique_file file(std::fopen(folder.path().c_str(), "r"));
+  const temp_folder folder;
+  const test_file file(std::fopen(folder.path().c_str(), "r"));
   ASSERT_TRUE(file);
-  acf_file_stream input(std::move(file));
+  acf_file_stream input(file.get());
   EXPECT_TRUE(input.good());
   char8_t unit = u8'x';
   EXPECT_FALSE(input.get(unit));
@@ -122,7 +96,7 @@ TEST(acf_stream, a_read_error_sets_bad_and_fail_not_eof) {
 #endif
 
 TEST(acf_stream, unreadable_files_read_as_empty_documents) {
-  const scratch_folder folder;
+  const temp_folder folder;
   struct row {
     const char* name;
     fs::path file;
@@ -134,7 +108,8 @@ TEST(acf_stream, unreadable_files_read_as_empty_documents) {
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
-    acf_file_stream input(open_text_file(row.file));
+    const test_file file = open_text_file(row.file);
+    acf_file_stream input(file.get());
     acf_value document;
     EXPECT_NO_THROW(document = acf_parser().parse_acf(input));
     EXPECT_EQ(dump(document), "{}");

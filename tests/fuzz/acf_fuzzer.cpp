@@ -3,7 +3,7 @@
 // parser's root and to a copy of it, or raises one of the documented errors,
 // and that parsing the same bytes again with the same parser gives the same.
 
-#include "acf_parser.hpp"
+#include "acf/acf_parser.hpp"
 
 #include <cstddef>
 #include <cstdint>

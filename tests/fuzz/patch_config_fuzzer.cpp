@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the configuration loader. The JSON library's own
 // exceptions are how it reports bad input; anything else escapes as a finding.
 
-#include "config.hpp"
+#include "patch/patch_config.hpp"
 
 #include <nlohmann/json.hpp>
 

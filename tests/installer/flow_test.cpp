@@ -1,11 +1,13 @@
 // End-to-end runs of the real installer under Wine: its message box, exit
 // code and the files that arrive in the game folder.
-#include "sandboxes.hpp"
+#include "support/sandboxes.hpp"
 
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace fs = std::filesystem;
 using namespace test_support;
@@ -103,7 +105,7 @@ TEST(flow, broken_configuration_stops_the_run_even_while_the_game_runs) {
 
   EXPECT_EQ(run.caption, unexpected_caption);
   EXPECT_EQ(run.text.rfind(L"The patch was not installed because of an unexpected error:\n\n"
-                           L"[json.exception.parse_error.101]",
+                           L"archives\\config.json: [json.exception.parse_error.101]",
                            0),
             0u)
       << fs::path(run.text).string();
@@ -257,4 +259,59 @@ TEST(flow, steam_manifest_without_install_folder_stops_before_copying) {
                 library.native() + L" names no install folder");
   EXPECT_EQ(run.exit_code, 3u);
   EXPECT_EQ(files_below(library / "steamapps"), (std::set<std::string>{"appmanifest_480.acf"}));
+}
+
+TEST(flow, unexpected_errors_name_the_file_they_came_from) {
+  const std::wstring not_installed = L"The patch was not installed because of an unexpected error:\n\n";
+  struct row {
+    const char* name;
+    void (*arrange)(const installer_sandbox& setup, const steam_sandbox& steam);
+    // The box's text begins with this; "@LIBRARY@" stands for the library.
+    std::wstring expected_start;
+  };
+  const row rows[] = {
+      {"missing config.json",
+       [](const installer_sandbox& setup, const steam_sandbox&) {
+         fs::remove(setup.archives() / "config.json");
+       },
+       L"archives\\config.json: [json.exception.parse_error.101] parse error at line 1, column 1: "},
+      {"malformed config.json",
+       [](const installer_sandbox& setup, const steam_sandbox&) {
+         write_file(setup.archives() / "config.json", R"({"game_name": 7})");
+       },
+       L"archives\\config.json: [json.exception.type_error.302] type must be string, but is number"},
+      {"malformed libraryfolders.vdf",
+       [](const installer_sandbox&, const steam_sandbox& steam) {
+         steam.write_library_list("\"libraryfolders\" { \"0\" { \"path\" \"C:");
+       },
+       L"@STEAM@\\steamapps\\libraryfolders.vdf: premature end of file"},
+      {"a manifest without installdir",
+       [](const installer_sandbox&, const steam_sandbox& steam) {
+         steam.write_two_libraries("Spacewar Game");
+         write_file(steam.library(L"Library One") / "steamapps" / "appmanifest_480.acf",
+                    "\"AppState\" { \"name\" \"Spacewar\" }");
+       },
+       L"@LIBRARY@\\steamapps\\appmanifest_480.acf: invalid map<K, T> key"},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    installer_sandbox setup;
+    write_file(setup.archives() / "readme.txt", "new");
+    const steam_sandbox steam;
+    steam.register_steam();
+    row.arrange(setup, steam);
+    std::wstring expected = not_installed + row.expected_start;
+    for (const auto& [mark, folder] : {std::pair{L"@STEAM@", steam.steam_folder()},
+                                       std::pair{L"@LIBRARY@", steam.library(L"Library One")}}) {
+      if (const auto at = expected.find(mark); at != std::wstring::npos) {
+        expected.replace(at, std::wstring_view(mark).size(), folder.native());
+      }
+    }
+
+    const program_run run = setup.run();
+
+    EXPECT_EQ(run.caption, unexpected_caption);
+    EXPECT_EQ(run.text.substr(0, expected.size()), expected);
+    EXPECT_EQ(run.exit_code, 3u);
+  }
 }

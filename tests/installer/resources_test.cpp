@@ -1,6 +1,6 @@
 // Reads the built installer's resources back: the icon group and the
 // manifest that a player's Windows shows and obeys.
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Steam route in-process under Wine: real registry values, real Steam
 // folders and libraries, and the install log it leaves.
-#include "steam_install.hpp"
-#include "sandboxes.hpp"
-#include "text.hpp"
+#include "steam/steam_install.hpp"
+#include "support/sandboxes.hpp"
+#include "system/text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@ namespace {
 struct lookup_run {
   std::optional<fs::path> result;
   std::string error;  // what() of the error raised, empty when none
+  fs::path location;  // the file the error came from, as recorded
   std::string log;    // the bytes of install_log.log
 };
 
@@ -34,11 +35,13 @@ lookup_run run_lookup(const fs::path& working_folder) {
   const fs::path previous = fs::current_path();
   fs::current_path(working_folder);
   lookup_run run;
+  error_location location;
   try {
-    run.result = locate_steam_install(game_480());
+    run.result = locate_steam_install(game_480(), location);
   } catch (const std::exception& error) {
     run.error = error.what();
   }
+  run.location = location.file;
   fs::current_path(previous);
   run.log = read_file(working_folder / "install_log.log");
   return run;
@@ -254,27 +257,35 @@ TEST(steam_install, malformed_or_incomplete_steam_files_are_errors) {
   steam_sandbox steam;
   const fs::path library = register_one_library(steam);
   const std::string good_list = one_library_list(library);
+  const fs::path list_file = steam.steam_folder() / "steamapps" / "libraryfolders.vdf";
+  const fs::path manifest_file = library / "steamapps" / "appmanifest_480.acf";
   struct row {
     const char* name;
     std::optional<std::string> list;      // libraryfolders.vdf; absent: no file
     std::optional<std::string> manifest;  // appmanifest_480.acf; absent: no file
     std::string expected_error;
+    fs::path expected_location;
   };
   const row rows[] = {
-      {"no library list", std::nullopt, std::nullopt, "bad variant access"},
+      {"no library list", std::nullopt, std::nullopt, "bad variant access", list_file},
       {"library list cut short", "\"libraryfolders\" { \"0\" { \"path\" \"C:", std::nullopt,
-       "premature end of file"},
-      {"libraryfolders holds text", "\"libraryfolders\" \"none\"", std::nullopt, "bad variant access"},
+       "premature end of file", list_file},
+      {"libraryfolders holds text", "\"libraryfolders\" \"none\"", std::nullopt, "bad variant access",
+       list_file},
       {"library without path", library_list("\"0\" { \"label\" \"\" }"), std::nullopt,
-       "invalid map<K, T> key"},
-      {"library path an object", library_list("\"0\" { \"path\" { } }"), std::nullopt, "bad variant access"},
+       "invalid map<K, T> key", list_file},
+      {"library path an object", library_list("\"0\" { \"path\" { } }"), std::nullopt, "bad variant access",
+       list_file},
       {"manifest malformed", good_list, "\"AppState\" { \"installdir\" { } } {",
-       "not a valid place to open a subobject"},
-      {"manifest empty", good_list, "", "bad variant access"},
-      {"AppState holds text", good_list, "\"AppState\" \"x\"", "bad variant access"},
-      {"appstate in lower case", good_list, "\"appstate\" { \"installdir\" \"Game\" }", "bad variant access"},
-      {"installdir missing", good_list, "\"AppState\" { \"name\" \"Game\" }", "invalid map<K, T> key"},
-      {"installdir an object", good_list, "\"AppState\" { \"installdir\" { } }", "bad variant access"},
+       "not a valid place to open a subobject", manifest_file},
+      {"manifest empty", good_list, "", "bad variant access", manifest_file},
+      {"AppState holds text", good_list, "\"AppState\" \"x\"", "bad variant access", manifest_file},
+      {"appstate in lower case", good_list, "\"appstate\" { \"installdir\" \"Game\" }", "bad variant access",
+       manifest_file},
+      {"installdir missing", good_list, "\"AppState\" { \"name\" \"Game\" }", "invalid map<K, T> key",
+       manifest_file},
+      {"installdir an object", good_list, "\"AppState\" { \"installdir\" { } }", "bad variant access",
+       manifest_file},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -288,6 +299,7 @@ TEST(steam_install, malformed_or_incomplete_steam_files_are_errors) {
     }
     const lookup_run run = run_lookup(work.path());
     EXPECT_EQ(run.error, row.expected_error);
+    EXPECT_EQ(run.location, row.expected_location);
     EXPECT_FALSE(run.result);
   }
 }

@@ -1,7 +1,7 @@
 // Runs a GUI program the way a player would, reads the message box it shows,
 // presses OK and prints what the player saw and the exit code:
 //   run_and_report.exe PROGRAM WORKING_FOLDER
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <cstdio>
 #include <exception>

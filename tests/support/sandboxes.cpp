@@ -1,6 +1,6 @@
-#include "sandboxes.hpp"
+#include "support/sandboxes.hpp"
 
-#include "text.hpp"
+#include "system/text.hpp"
 
 namespace fs = std::filesystem;
 

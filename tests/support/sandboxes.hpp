@@ -4,7 +4,7 @@
 // archives folder, with a game folder and the game's registry key; and a
 // Steam client with its libraries. Everything is removed after the test.
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <nlohmann/json.hpp>
 

@@ -1,10 +1,6 @@
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <array>
-#include <atomic>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -85,36 +81,6 @@ fs::path binary_folder() {
   std::array<wchar_t, 32768> buffer{};
   ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   return fs::path(buffer.data()).parent_path();
-}
-
-temp_folder::temp_folder() {
-  static std::atomic<unsigned> counter{0};
-  std::wostringstream name;
-  name << L"patch-test-" << ::GetCurrentProcessId() << L'-' << ::GetTickCount64() << L'-' << counter++;
-  path_ = fs::temp_directory_path() / name.str();
-  fs::create_directories(path_);
-}
-
-temp_folder::~temp_folder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-void write_file(const fs::path& file, std::string_view content) {
-  fs::create_directories(file.parent_path());
-  std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-  stream.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!stream) {
-    throw std::runtime_error("cannot write " + file.string());
-  }
-}
-
-std::string read_file(const fs::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) {
-    throw std::runtime_error("cannot read " + file.string());
-  }
-  return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
 scoped_registry_key::scoped_registry_key(std::wstring subkey) : subkey_(std::move(subkey)) {

@@ -1,10 +1,11 @@
 #pragma once
 
-// Helpers for tests that drive real Windows programs under Wine: a temporary
-// folder, registry values and a stand-in game process that clean up after
-// themselves, and a runner that reads and dismisses a program's message box.
+// Helpers for tests that drive real Windows programs under Wine: registry
+// values and a stand-in game process that clean up after themselves, and a
+// runner that reads and dismisses a program's message box.
 
-#include "handle.hpp"
+#include "support/files.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 
@@ -18,24 +19,6 @@ namespace test_support {
 
 // The folder that holds the test executables and the installer.
 std::filesystem::path binary_folder();
-
-// A fresh, empty folder below the system's temporary folder, removed with
-// everything in it when the object goes out of scope.
-class temp_folder {
- public:
-  temp_folder();
-  ~temp_folder();
-  temp_folder(const temp_folder&) = delete;
-  temp_folder& operator=(const temp_folder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-// Writes `content` to `file`, creating missing folders.
-void write_file(const std::filesystem::path& file, std::string_view content);
-std::string read_file(const std::filesystem::path& file);
 
 // A registry key below HKCU that is deleted with all its values when the
 // object goes out of scope, and when it is made, in case a crashed run left

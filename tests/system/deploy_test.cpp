@@ -1,5 +1,5 @@
-#include "deploy.hpp"
-#include "test_support.hpp"
+#include "system/deploy.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dll_search.hpp"
+#include "system/dll_search.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,5 +1,5 @@
-#include "process.hpp"
-#include "test_support.hpp"
+#include "system/process.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // Steam's files opened the way the Steam lookup opens them, on Wine's real
 // file system, which enforces sharing as Windows does.
-#include "shared_file.hpp"
-#include "handle.hpp"
-#include "test_support.hpp"
+#include "system/shared_file.hpp"
+#include "acf/acf_test_support.hpp"
+#include "support/test_support.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 
@@ -16,13 +17,6 @@ namespace fs = std::filesystem;
 using namespace test_support;
 
 namespace {
-
-// Everything `input` delivers until an extraction fails.
-std::string drain(acf_stream& input) {
-  std::string units;
-  for (char8_t unit{}; input.get(unit);) units += static_cast<char>(unit);
-  return units;
-}
 
 // A manifest-shaped text with CR LF line ends, long enough that the stream
 // reads it in several pieces, so most of it is read after the first unit.
@@ -75,7 +69,8 @@ TEST(shared_file, others_rename_and_delete_the_file_while_it_is_read) {
     const fs::path file = folder.path() / "appmanifest_480.acf";
     write_file(file, content);
 
-    acf_file_stream input(open_shared_text_file(file));
+    const unique_file opened = open_shared_text_file(file);
+    acf_file_stream input(opened.get());
     char8_t first = u8'x';
     ASSERT_TRUE(input.get(first));
     EXPECT_EQ(first, u8'"');
@@ -87,19 +82,19 @@ TEST(shared_file, others_rename_and_delete_the_file_while_it_is_read) {
   }
 }
 
-TEST(shared_file, the_file_is_closed_with_the_stream) {
+TEST(shared_file, the_file_is_closed_with_its_owner) {
   const temp_folder folder;
   const fs::path file = folder.path() / "libraryfolders.vdf";
   write_file(file, "\"libraryfolders\"\r\n{\r\n}\r\n");
   {
-    acf_file_stream input(open_shared_text_file(file));
-    ASSERT_TRUE(input.good());
+    const unique_file opened = open_shared_text_file(file);
+    ASSERT_TRUE(opened);
     EXPECT_FALSE(opens_exclusively(file));
   }
   EXPECT_TRUE(opens_exclusively(file));
 }
 
-TEST(shared_file, what_does_not_open_gives_a_stream_that_failed_already) {
+TEST(shared_file, what_does_not_open_gives_no_file_and_a_stream_that_failed_already) {
   const temp_folder folder;
   struct row {
     const char* name;
@@ -112,7 +107,9 @@ TEST(shared_file, what_does_not_open_gives_a_stream_that_failed_already) {
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
-    acf_file_stream input(open_shared_text_file(row.file));
+    const unique_file opened = open_shared_text_file(row.file);
+    EXPECT_FALSE(opened);
+    acf_file_stream input(opened.get());
     EXPECT_TRUE(input.fail());
     EXPECT_FALSE(input.bad());
     char8_t unit = u8'x';

@@ -1,4 +1,4 @@
-#include "text.hpp"
+#include "system/text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "config.hpp"
+#include "patch/patch_config.hpp"
+#include "support/files.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -16,26 +16,11 @@ const std::string valid_members =
     R"("game_name": "Game", "process_name": "Game.exe", "data_directory": "Data",
        "registry_key": "Game", "steam_id": "123450")";
 
-// A config.json with `content`, in a folder removed after the test.
-class config_file {
- public:
-  explicit config_file(const std::string& content) {
-    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() / (std::string("config-test-") + test->name());
-    fs::create_directories(folder_);
-    std::ofstream(path(), std::ios::binary) << content;
-  }
-  ~config_file() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-  fs::path path() const { return folder_ / "config.json"; }
-
- private:
-  fs::path folder_;
-};
-
-patch_config load(const std::string& content) { return load_patch_config(config_file(content).path()); }
+// Loads a config.json with `content`, from a folder removed afterwards.
+patch_config load(const std::string& content) {
+  const test_support::temp_folder folder;
+  return load_patch_config(test_support::write_file(folder.path() / "config.json", content));
+}
 
 // The id of the JSON library's error that loading `content` raises, or 0.
 int error_id(const std::string& content) {

@@ -13,7 +13,7 @@
 //   exit_code   the program's exit code
 //   box_text    the box's text on one line, if there was a box
 // Exit code 0 when the program ran and ended, 1 otherwise.
-#include "handle.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 

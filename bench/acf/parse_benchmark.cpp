@@ -9,7 +9,7 @@
 // Each benchmark should run in a process of its own (--benchmark_filter) for
 // its peak memory to be its own.
 
-#include "acf_parser.hpp"
+#include "acf/acf_parser.hpp"
 #include "benchmark_heap.hpp"
 #include "model_floor.hpp"
 
@@ -22,11 +22,16 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
+
+struct file_closer {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
 
 // The process's peak resident memory so far, in MiB.
 double peak_mib() {
@@ -79,7 +84,8 @@ void parse_from_file(benchmark::State& state, const std::filesystem::path& file)
   run(state, [&] {
     for (auto _ : state) {
       const heap_rewind iteration;
-      acf_file_stream input(unique_file(std::fopen(file.c_str(), "r")));
+      const std::unique_ptr<std::FILE, file_closer> opened(std::fopen(file.c_str(), "r"));
+      acf_file_stream input(opened.get());
       acf_parser parser;
       benchmark::DoNotOptimize(parser.parse_acf(input));
     }

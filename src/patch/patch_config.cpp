@@ -1,4 +1,4 @@
-#include "config.hpp"
+#include "patch/patch_config.hpp"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "install_log.hpp"
+#include "steam/install_log.hpp"
 
 #include <algorithm>
 

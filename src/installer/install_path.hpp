@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config.hpp"
+#include "patch/patch_config.hpp"
 
 #include <filesystem>
 #include <optional>

@@ -2,7 +2,7 @@
 // tree parse_acf builds from the same text.
 
 #include "model_floor.hpp"
-#include "../acf_test_support.hpp"
+#include "acf/acf_test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,23 @@
+#include "installer/install_path.hpp"
+
+#include "system/registry.hpp"
+#include "system/text.hpp"
+
+#include <fmt/format.h>
+
+std::optional<std::filesystem::path> read_registry_install_path(const patch_config& config) {
+  const registry_string value = read_registry_string(
+      HKEY_CURRENT_USER, widen_utf8(fmt::format("Software\\Mirelune\\{}", config.registry_key)),
+      L"InstallPath", registry_view::native);
+  if (value.status != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  // A value that is not a full path (empty, relative, a drive alone or a
+  // folder without a drive) would make every destination relative to the
+  // current folder or drive: the patch would land beside the installer.
+  std::filesystem::path folder(value.text.c_str());  // up to the first NUL
+  if (!folder.is_absolute()) {
+    return std::nullopt;
+  }
+  return folder;
+}

@@ -1,10 +1,13 @@
 #include "installer/flow.hpp"
 
 #include "installer/archive_files.hpp"
+#include "installer/folder_picker.hpp"
 #include "installer/install_path.hpp"
 #include "installer/messages.hpp"
 #include "patch/patch_config.hpp"
 #include "steam/steam_install.hpp"
+#include "stores/epic_install.hpp"
+#include "stores/gog_install.hpp"
 #include "system/deploy.hpp"
 #include "system/process.hpp"
 #include "system/text.hpp"
@@ -29,6 +32,21 @@ patch_config read_configuration(const fs::path& archives, error_location& locati
   return load_patch_config(archives / "config.json");
 }
 
+// The game's folder from the first source that knows it: the game's own
+// registry value, Steam, GOG, the Epic Games launcher.
+std::optional<fs::path> find_game_folder(const patch_config& config, error_location& location) {
+  if (auto folder = read_registry_install_path(config)) {
+    return folder;
+  }
+  if (auto folder = locate_steam_install(config, location)) {
+    return folder;
+  }
+  if (auto folder = locate_gog_install(config)) {
+    return folder;
+  }
+  return locate_epic_install(config);
+}
+
 }  // namespace
 
 exit_code run_installer(error_location& location) {
@@ -40,9 +58,12 @@ exit_code run_installer(error_location& location) {
     return exit_code::game_running;
   }
 
-  std::optional<fs::path> game_folder = read_registry_install_path(config);
-  if (!game_folder) {
-    game_folder = locate_steam_install(config, location);
+  std::optional<fs::path> game_folder = find_game_folder(config, location);
+  if (!game_folder && config.ask_for_folder) {
+    game_folder = ask_for_game_folder(config);
+    if (!game_folder) {
+      return exit_code::game_not_found;  // the player chose to stop: no further box
+    }
   }
   if (!game_folder) {
     show_game_not_found(config);

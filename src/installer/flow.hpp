@@ -11,9 +11,11 @@ enum class exit_code : int {
 };
 
 // Installs the patch in `archives` beside the executable: reads config.json,
-// refuses while the game runs, finds the game folder (registry, then Steam),
-// copies the patch files there and shows the outcome in one message box.
-// Returns installed, game_running or game_not_found. Catches nothing: every
+// refuses while the game runs, finds the game folder (registry, Steam, GOG,
+// Epic, then the player when config.json allows it), copies the patch files
+// there and shows the outcome in one message box (none when the player
+// cancels the folder picker). Returns installed, game_running or
+// game_not_found. Catches nothing: every
 // other failure leaves as an exception before any later stage runs, with the
 // file it came from, if any, recorded in `location`.
 exit_code run_installer(error_location& location);

@@ -1,5 +1,6 @@
 #include "installer/install_path.hpp"
 
+#include "system/folders.hpp"
 #include "system/registry.hpp"
 #include "system/text.hpp"
 
@@ -14,9 +15,11 @@ std::optional<std::filesystem::path> read_registry_install_path(const patch_conf
   }
   // A value that is not a full path (empty, relative, a drive alone or a
   // folder without a drive) would make every destination relative to the
-  // current folder or drive: the patch would land beside the installer.
+  // current folder or drive: the patch would land beside the installer. One
+  // left behind by an uninstalled game names a folder that is gone: copying
+  // would create it and report a game that is not there.
   std::filesystem::path folder(value.text.c_str());  // up to the first NUL
-  if (!folder.is_absolute()) {
+  if (!is_existing_folder(folder)) {
     return std::nullopt;
   }
   return folder;

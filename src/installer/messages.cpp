@@ -7,8 +7,8 @@
 
 namespace {
 
-void show(const std::wstring& text, const wchar_t* caption) {
-  ::MessageBoxW(nullptr, text.c_str(), caption, MB_OK);
+int show(const std::wstring& text, const wchar_t* caption, UINT buttons = MB_OK) {
+  return ::MessageBoxW(nullptr, text.c_str(), caption, buttons);
 }
 
 // The game's name is a replacement field's value: braces in it are shown,
@@ -32,6 +32,17 @@ void show_game_running(const patch_config& config) {
 
 void show_game_not_found(const patch_config& config) {
   show(about_game("This patch requires {}. Please install it first.", config), nullptr);
+}
+
+folder_picker_texts folder_picker_texts_for(const patch_config& config) {
+  return {about_game("Where is {} installed?", config), L"Install patch here"};
+}
+
+bool ask_to_choose_again(const patch_config& config) {
+  const std::wstring text =
+      widen_utf8(fmt::format("{} is not in this folder. Please choose the folder where {} is installed.",
+                             config.process_name, config.game_name));
+  return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
 }
 
 void show_installed(const patch_config& config) {

@@ -4,10 +4,11 @@
 
 #include <string>
 
-// Everything the player reads: each outcome's message box, with its texts.
-// Each shows one modal box with an OK button and no owner window, and
-// returns when it is closed. Texts from config.json are UTF-8 and are shown
-// literally. Throw only std::bad_alloc.
+// Everything the player reads: each outcome's message box, with its texts,
+// and the folder picker's texts. Each box is modal, has an OK button unless
+// said otherwise and no owner window, and returns when it is closed. Texts
+// from config.json are UTF-8 and are shown literally. Throw only
+// std::bad_alloc.
 
 // "Please close <game> before installing the patch."
 void show_game_running(const patch_config& config);
@@ -15,6 +16,17 @@ void show_game_running(const patch_config& config);
 // "This patch requires <game>. Please install it first.", under the system's
 // default title.
 void show_game_not_found(const patch_config& config);
+
+// The texts of the folder picker.
+struct folder_picker_texts {
+  std::wstring title;      // "Where is <game> installed?"
+  std::wstring ok_button;  // "Install patch here"
+};
+folder_picker_texts folder_picker_texts_for(const patch_config& config);
+
+// "<process_name> is not in this folder. Please choose the folder where
+// <game> is installed." with Retry and Cancel; true for Retry.
+bool ask_to_choose_again(const patch_config& config);
 
 // "Patch installed. Have fun ;)"
 void show_installed(const patch_config& config);

@@ -3,7 +3,8 @@
 #include "acf/acf_access.hpp"
 #include "acf/acf_parser.hpp"
 #include "acf/acf_stream.hpp"
-#include "steam/install_log.hpp"
+#include "system/folders.hpp"
+#include "system/install_log.hpp"
 #include "system/registry.hpp"
 #include "system/text.hpp"
 
@@ -107,7 +108,13 @@ std::optional<fs::path> install_folder_from_libraries(const patch_config& config
     throw std::runtime_error(fmt::format("the app manifest of Steam app {} in {} names no install folder",
                                          config.steam_id, path_to_utf8(candidate.library_folder)));
   }
-  return candidate.library_folder / "steamapps\\common" / install_folder;
+  fs::path game_folder = candidate.library_folder / "steamapps\\common" / install_folder;
+  // A manifest left behind by a game that was moved or deleted by hand.
+  if (!is_existing_folder(game_folder)) {
+    write_log_line(log, L"install folder {} does not exist\n", game_folder.native());
+    return std::nullopt;
+  }
+  return game_folder;
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
-#include "steam/install_log.hpp"
+#include "system/install_log.hpp"
 
 #include <algorithm>
 
-std::wofstream open_install_log() {
-  return std::wofstream("install_log.log", std::ios::out | std::ios::trunc);
-}
+namespace {
+
+constexpr char log_name[] = "install_log.log";
+
+}  // namespace
+
+std::wofstream open_install_log() { return std::wofstream(log_name, std::ios::out | std::ios::trunc); }
+
+std::wofstream continue_install_log() { return std::wofstream(log_name, std::ios::out | std::ios::app); }
 
 std::wstring log_safe(std::wstring line) {
   // The stream narrows through the classic locale, which has no byte for a

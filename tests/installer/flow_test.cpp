@@ -3,6 +3,7 @@
 #include "support/sandboxes.hpp"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -57,7 +58,7 @@ TEST(flow, refuses_while_the_game_runs_and_touches_nothing) {
   EXPECT_EQ(run.caption, L"Flow Game patch installer");
   EXPECT_EQ(run.text, L"Please close Flow Game before installing the patch.");
   EXPECT_EQ(run.exit_code, 1u);
-  EXPECT_FALSE(fs::exists(setup.game_folder()));
+  EXPECT_TRUE(files_below(setup.game_folder()).empty());
 }
 
 TEST(flow, reports_a_missing_game_under_the_default_title) {
@@ -110,7 +111,7 @@ TEST(flow, broken_configuration_stops_the_run_even_while_the_game_runs) {
             0u)
       << fs::path(run.text).string();
   EXPECT_EQ(run.exit_code, 3u);
-  EXPECT_FALSE(fs::exists(setup.game_folder()));
+  EXPECT_TRUE(files_below(setup.game_folder()).empty());
 }
 
 TEST(flow, missing_member_is_a_configuration_error) {
@@ -128,27 +129,34 @@ TEST(flow, missing_member_is_a_configuration_error) {
 }
 
 TEST(flow, install_path_value_decides_the_game_folder) {
-  // An empty file list lets a folder that does not exist count as installed:
-  // the exit code alone shows whether the value was used.
-  const std::wstring long_folder = L"C:\\" + std::wstring(256, L'a');
+  // An empty file list installs nothing: the exit code alone shows whether
+  // the value was used.
+  const temp_folder long_parent;
+  fs::path long_folder = long_parent.path();
+  while (long_folder.native().size() < 259) {
+    const std::size_t left = 259 - long_folder.native().size() - 1;
+    long_folder /= std::wstring(std::min<std::size_t>(left, 100), L'a');
+  }
+  fs::create_directories(long_folder);
   struct row {
     const char* name;
     std::optional<std::wstring> text;  // REG_SZ, or a REG_DWORD when absent
     DWORD expected_exit_code;
   };
   const row rows[] = {
-      {"259 characters are used", long_folder, 0},
-      {"260 characters do not fit", long_folder + L"b", 2},
+      {"259 characters are used", long_folder.native(), 0},
+      {"260 characters do not fit", long_folder.native() + L"b", 2},
       {"REG_DWORD is not a folder", std::nullopt, 2},
       {"empty text is not a folder", L"", 2},
       {"a relative folder is not the game folder", L"Game", 2},
       {"a drive alone is not the game folder", L"D:", 2},
       {"a folder without a drive is not the game folder", L"\\Games\\Game", 2},
+      {"a folder that is gone is not the game folder", (long_parent.path() / "Uninstalled Game").native(), 2},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
     installer_sandbox setup;
-    ASSERT_EQ(long_folder.size(), 259u);
+    ASSERT_EQ(long_folder.native().size(), 259u);
     if (row.text) {
       setup.registry().set_string(L"InstallPath", *row.text);
     } else {
@@ -156,9 +164,10 @@ TEST(flow, install_path_value_decides_the_game_folder) {
     }
     EXPECT_EQ(setup.run().exit_code, row.expected_exit_code);
     // Nothing may land beside the installer, where a folder that is not a
-    // full path would lead.
+    // full path would lead, nor where a gone folder was.
     EXPECT_EQ(files_below(setup.installer_folder()),
               (std::set<std::string>{"patch_installer.exe", "archives/config.json"}));
+    EXPECT_FALSE(fs::exists(long_parent.path() / "Uninstalled Game"));
   }
 }
 

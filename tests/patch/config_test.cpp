@@ -104,6 +104,38 @@ TEST(config, every_fault_is_an_error_of_the_json_library) {
   }
 }
 
+TEST(config, optional_members_for_other_stores_and_the_folder_picker) {
+  struct row {
+    const char* name;
+    std::string members;  // added to the five required ones
+    std::string gog_id, epic_app_name;
+    bool ask_for_folder;
+    int expected_error_id;  // 0 when it loads
+  };
+  const row rows[] = {
+      {"none of them", "", "", "", false, 0},
+      {"all of them", R"("gog_id": "1207658924", "epic_app_name": "Kinglet", "ask_for_folder": true)",
+       "1207658924", "Kinglet", true, 0},
+      {"empty texts, as in a template", R"("gog_id": "", "epic_app_name": "", "ask_for_folder": false)", "", "",
+       false, 0},
+      {"gog_id a number", R"("gog_id": 1207658924)", "", "", false, 302},
+      {"epic_app_name null", R"("epic_app_name": null)", "", "", false, 302},
+      {"ask_for_folder a string", R"("ask_for_folder": "yes")", "", "", false, 302},
+      {"ask_for_folder a number", R"("ask_for_folder": 1)", "", "", false, 302},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string content = "{" + valid_members + (row.members.empty() ? "" : ", " + row.members) + "}";
+    EXPECT_EQ(error_id(content), row.expected_error_id);
+    if (row.expected_error_id == 0) {
+      const patch_config config = load(content);
+      EXPECT_EQ(config.gog_id, row.gog_id);
+      EXPECT_EQ(config.epic_app_name, row.epic_app_name);
+      EXPECT_EQ(config.ask_for_folder, row.ask_for_folder);
+    }
+  }
+}
+
 TEST(config, missing_file_is_a_parse_error) {
   EXPECT_THROW(load_patch_config(fs::temp_directory_path() / "no-such-folder" / "config.json"),
                json::parse_error);

@@ -113,7 +113,7 @@ TEST(steam_install, steam_path_values) {
   // An empty SteamPath makes the library list relative to the current folder.
   steam.register_steam(L"");
   write_file(work.path() / "steamapps" / "libraryfolders.vdf", one_library_list(steam.library(L"Lib")));
-  steam.write_manifest(steam.library(L"Lib"), "Game");
+  steam.install_game(steam.library(L"Lib"), "Game");
   run = run_lookup(work.path());
   EXPECT_EQ(run.result, steam.library(L"Lib") / "steamapps" / "common" / "Game");
   EXPECT_EQ(run.log.substr(0, run.log.find('\n') + 1),
@@ -135,8 +135,8 @@ TEST(steam_install, libraries_are_searched_in_key_order_and_the_search_stops_at_
   for (const char* key : {"0", "1", "2", "10"}) {
     entries += library_entry(key, steam_text(steam.library(fs::path(key).native())));
   }
-  steam.write_manifest(steam.library(L"2"), "Two");
-  steam.write_manifest(steam.library(L"10"), "Ten");
+  steam.install_game(steam.library(L"2"), "Two");
+  steam.install_game(steam.library(L"10"), "Ten");
   // "2" and "3" sort after "10": neither is read, so the missing path of "3"
   // does no harm.
   steam.write_library_list(library_list(entries + "\t\"3\"\n\t{\n\t}\n"));
@@ -159,7 +159,7 @@ TEST(steam_install, library_paths_are_normalised_for_the_result_and_the_log) {
   steam_sandbox steam;
   steam.register_steam();
   const fs::path library = steam.library(L"Caf\u00E9 Games");
-  steam.write_manifest(library, "Game");
+  steam.install_game(library, "Game");
   const std::string doubled = steam_text(library.parent_path()) + "\\\\\\\\" + steam_text(library.filename());
   struct row {
     const char* name;
@@ -194,7 +194,7 @@ TEST(steam_install, a_folder_beyond_latin_1_is_logged_with_a_question_mark_and_l
   const fs::path cyrillic = steam.library(L"\u0418\u0433\u0440\u044B");
   const fs::path plain = steam.library(L"Plain");
   fs::create_directories(cyrillic);
-  steam.write_manifest(plain, "Game");
+  steam.install_game(plain, "Game");
   steam.write_library_list(
       library_list(library_entry("0", steam_text(cyrillic)) + library_entry("1", steam_text(plain))));
 
@@ -211,6 +211,7 @@ TEST(steam_install, install_folder_forms) {
   steam_sandbox steam;
   const fs::path library = register_one_library(steam);
   steam.write_library_list(one_library_list(library));
+  const fs::path elsewhere = steam.library(L"Elsewhere") / "Some Game";
   struct row {
     const char* name;
     std::string installdir;
@@ -220,17 +221,36 @@ TEST(steam_install, install_folder_forms) {
       {"a folder name", "Some Game", library / "steamapps" / "common" / "Some Game"},
       {"a folder below a folder", "Studio/Some Game.v2",
        library / "steamapps" / "common" / "Studio/Some Game.v2"},
-      {"an absolute folder", "E:\\Games\\Some Game", fs::path(L"E:\\Games\\Some Game")},
+      {"an absolute folder", path_to_utf8(elsewhere), elsewhere},
       {"non-ASCII letters", "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0",
        library / "steamapps" / "common" / L"\u30B2\u30FC\u30E0"},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);
     steam.write_manifest(library, row.installdir);
+    fs::create_directories(row.expected);
     const lookup_run run = run_lookup(work.path());
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.result.value_or("").native(), row.expected.native());
   }
+}
+
+// A manifest left behind when the game's folder was moved or deleted by
+// hand: not found, and the log says which folder is missing.
+TEST(steam_install, manifest_naming_a_missing_folder_finds_nothing) {
+  temp_folder work;
+  steam_sandbox steam;
+  const fs::path library = register_one_library(steam);
+  steam.write_library_list(one_library_list(library));
+  steam.write_manifest(library, "Gone Game");
+
+  const lookup_run run = run_lookup(work.path());
+
+  EXPECT_EQ(run.error, "");
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(run.log, status_line(steam.steam_folder()) + found_line(library, true) + "install folder " +
+                         path_to_utf8(library / "steamapps" / "common" / "Gone Game") +
+                         " does not exist\r\n");
 }
 
 // Windows drops the dots and spaces that end a name, so each of these stays

@@ -2,6 +2,10 @@
 
 #include "system/text.hpp"
 
+#include <shlobj.h>
+
+#include <system_error>
+
 namespace fs = std::filesystem;
 
 namespace test_support {
@@ -31,6 +35,11 @@ installer_sandbox::installer_sandbox(const nlohmann::json& config)
   write_file(archives() / "config.json", config.dump());
 }
 
+void installer_sandbox::register_game_folder() const {
+  fs::create_directories(game_folder());
+  key_.set_string(L"InstallPath", game_folder().native());
+}
+
 program_run installer_sandbox::run() const {
   return run_and_dismiss(installer_folder() / "patch_installer.exe", root());
 }
@@ -58,15 +67,69 @@ void steam_sandbox::write_manifest(const fs::path& library, const std::string& i
   write_file(library / "steamapps" / "appmanifest_480.acf", manifest);
 }
 
+fs::path steam_sandbox::install_game(const fs::path& library, const std::string& installdir) const {
+  write_manifest(library, installdir);
+  const fs::path folder = library / "steamapps" / "common" / fs::path(widened(installdir));
+  fs::create_directories(folder);
+  return folder;
+}
+
 std::pair<fs::path, fs::path> steam_sandbox::write_two_libraries(
     const std::optional<std::string>& installdir) const {
   const fs::path zero = library(L"Library Zero");
   const fs::path one = library(L"Library One");
   if (installdir) {
-    write_manifest(one, *installdir);
+    install_game(one, *installdir);
   }
   write_library_list(realistic_library_list(zero, one));
   return {zero, one};
+}
+
+gog_sandbox::gog_sandbox(std::wstring gog_id)
+    : game_key_(L"Games\\" + gog_id),
+      gog_32_(L"SOFTWARE\\GOG.com", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
+      gog_64_(L"SOFTWARE\\GOG.com", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) {}
+
+void gog_sandbox::register_game(REGSAM view, const std::wstring& path) const {
+  (view == KEY_WOW64_32KEY ? gog_32_ : gog_64_).set_string(L"path", path, game_key_);
+}
+
+epic_sandbox::epic_sandbox() : key_(L"SOFTWARE\\Epic Games", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY) {
+  std::error_code ignored;
+  fs::remove_all(default_data_folder().parent_path().parent_path(), ignored);
+}
+
+epic_sandbox::~epic_sandbox() {
+  std::error_code ignored;
+  fs::remove_all(default_data_folder().parent_path().parent_path(), ignored);
+}
+
+fs::path epic_sandbox::default_data_folder() const {
+  wchar_t* program_data = nullptr;
+  ::SHGetKnownFolderPath(FOLDERID_ProgramData, 0, nullptr, &program_data);
+  const fs::path folder = fs::path(program_data) / "Epic" / "EpicGamesLauncher" / "Data";
+  ::CoTaskMemFree(program_data);
+  return folder;
+}
+
+void epic_sandbox::register_data_folder(const fs::path& folder) const {
+  key_.set_string(L"AppDataPath", folder.native(), L"EpicGamesLauncher");
+}
+
+void epic_sandbox::write_manifest(const fs::path& data_folder, const std::string& name,
+                                  const std::string& content) const {
+  write_file(data_folder / "Manifests" / name, content);
+}
+
+std::string epic_sandbox::manifest(const std::string& app_name, const fs::path& folder, bool incomplete) {
+  return nlohmann::json{{"FormatVersion", 0},
+                        {"bIsIncompleteInstall", incomplete},
+                        {"LaunchExecutable", "Game.exe"},
+                        {"DisplayName", app_name + " (display name)"},
+                        {"InstallLocation", path_to_utf8(folder)},
+                        {"AppName", app_name},
+                        {"CatalogNamespace", "0a1b2c"}}
+      .dump(1, '\t');
 }
 
 std::string steam_text(const fs::path& path) {

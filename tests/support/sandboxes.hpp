@@ -28,7 +28,8 @@ class installer_sandbox {
   std::filesystem::path archives() const { return installer_folder() / "archives"; }
   std::filesystem::path game_folder() const { return root() / "Game Folder"; }
   const scoped_registry_key& registry() const { return key_; }
-  void register_game_folder() const { key_.set_string(L"InstallPath", game_folder().native()); }
+  // Makes the game folder and registers it as the game's InstallPath.
+  void register_game_folder() const;
   program_run run() const;
 
  private:
@@ -51,8 +52,12 @@ class steam_sandbox {
                                      const std::filesystem::path& library1) const;
   // Writes the app manifest of app 480 into `library`, naming `installdir`.
   void write_manifest(const std::filesystem::path& library, const std::string& installdir) const;
+  // Installs app 480 into `library`: its manifest and the folder
+  // steamapps\common\<installdir>, which it returns.
+  std::filesystem::path install_game(const std::filesystem::path& library,
+                                     const std::string& installdir) const;
   // The realistic library list with libraries "Library Zero" (no manifest)
-  // and "Library One", which holds the game's manifest when `installdir` is
+  // and "Library One", where the game is installed when `installdir` is
   // given. Returns the two library folders.
   std::pair<std::filesystem::path, std::filesystem::path> write_two_libraries(
       const std::optional<std::string>& installdir) const;
@@ -60,6 +65,45 @@ class steam_sandbox {
  private:
   temp_folder root_;
   scoped_registry_key key_{L"Software\\Valve\\Steam"};
+};
+
+// GOG's record of an installed game: HKLM\SOFTWARE\GOG.com\Games\<id>, in
+// the 32-bit or the 64-bit registry. Both are removed after the test.
+class gog_sandbox {
+ public:
+  explicit gog_sandbox(std::wstring gog_id = L"1207658924");
+  // Sets the value `path` in the 32-bit (KEY_WOW64_32KEY) or 64-bit view.
+  void register_game(REGSAM view, const std::wstring& path) const;
+
+ private:
+  std::wstring game_key_;  // below SOFTWARE\GOG.com
+  scoped_registry_key gog_32_;
+  scoped_registry_key gog_64_;
+};
+
+// The Epic Games launcher's data: AppDataPath (32-bit registry) and install
+// manifests. The default data folder below ProgramData and the registry key
+// are removed after the test.
+class epic_sandbox {
+ public:
+  epic_sandbox();
+  ~epic_sandbox();
+  epic_sandbox(const epic_sandbox&) = delete;
+  epic_sandbox& operator=(const epic_sandbox&) = delete;
+  // <ProgramData>\Epic\EpicGamesLauncher\Data, where the launcher keeps its
+  // data unless AppDataPath says otherwise.
+  std::filesystem::path default_data_folder() const;
+  void register_data_folder(const std::filesystem::path& folder) const;
+  // Writes `content` as <data_folder>\Manifests\<name>.
+  void write_manifest(const std::filesystem::path& data_folder, const std::string& name,
+                      const std::string& content) const;
+  // A manifest shaped like the launcher's, for `app_name` installed in
+  // `folder`.
+  static std::string manifest(const std::string& app_name, const std::filesystem::path& folder,
+                              bool incomplete = false);
+
+ private:
+  scoped_registry_key key_;
 };
 
 // A path as the Steam client writes it in its files: UTF-8, each backslash

@@ -15,22 +15,20 @@ namespace {
   throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), operation);
 }
 
-// The first visible message box owned by `process_id`, or null. A message
-// box is a dialog of class "#32770" with its text in control 0xFFFF.
-HWND find_message_box(DWORD process_id) {
+// The first visible top-level window of `process_id` that `accept` takes.
+template <class predicate>
+HWND find_window(DWORD process_id, predicate accept) {
   struct search {
     DWORD process_id;
+    predicate* accept;
     HWND found;
-  } state{process_id, nullptr};
+  } state{process_id, &accept, nullptr};
   ::EnumWindows(
       [](HWND window, LPARAM parameter) -> BOOL {
         auto& state = *reinterpret_cast<search*>(parameter);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        std::array<wchar_t, 16> class_name{};
-        ::GetClassNameW(window, class_name.data(), static_cast<int>(class_name.size()));
-        if (owner == state.process_id && std::wstring_view(class_name.data()) == L"#32770" &&
-            ::IsWindowVisible(window) && ::GetDlgItem(window, 0xFFFF)) {
+        if (owner == state.process_id && ::IsWindowVisible(window) && (*state.accept)(window)) {
           state.found = window;
           return FALSE;
         }
@@ -40,16 +38,33 @@ HWND find_message_box(DWORD process_id) {
   return state.found;
 }
 
-std::wstring window_text(HWND window) {
-  std::array<wchar_t, 4096> buffer{};
-  ::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
-  return buffer.data();
+// A message box is a dialog of class "#32770" with its text in control 0xFFFF.
+bool is_message_box(HWND window) {
+  std::array<wchar_t, 16> class_name{};
+  ::GetClassNameW(window, class_name.data(), static_cast<int>(class_name.size()));
+  return std::wstring_view(class_name.data()) == L"#32770" && ::GetDlgItem(window, 0xFFFF);
 }
 
-std::wstring box_text(HWND box) {
-  std::array<wchar_t, 4096> buffer{};
-  ::GetDlgItemTextW(box, 0xFFFF, buffer.data(), static_cast<int>(buffer.size()));
-  return buffer.data();
+// The first descendant of `parent` of the window class `class_name`, or null.
+HWND find_descendant(HWND parent, const wchar_t* class_name) {
+  struct search {
+    const wchar_t* class_name;
+    HWND found;
+  } state{class_name, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto& state = *reinterpret_cast<search*>(parameter);
+        std::array<wchar_t, 64> name{};
+        ::GetClassNameW(window, name.data(), static_cast<int>(name.size()));
+        if (std::wstring_view(name.data()) == state.class_name) {
+          state.found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&state));
+  return state.found;
 }
 
 struct started_process {
@@ -83,26 +98,46 @@ fs::path binary_folder() {
   return fs::path(buffer.data()).parent_path();
 }
 
-scoped_registry_key::scoped_registry_key(std::wstring subkey) : subkey_(std::move(subkey)) {
+scoped_registry_key::scoped_registry_key(std::wstring subkey, HKEY root, REGSAM view)
+    : subkey_(std::move(subkey)), root_(root), view_(view) {
   if (!running_under_wine()) {
     throw std::runtime_error("these tests replace registry keys of real programs and run only under Wine");
   }
-  ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str());  // left over from a crashed run
+  remove();  // left over from a crashed run
 }
 
-scoped_registry_key::~scoped_registry_key() { ::RegDeleteTreeW(HKEY_CURRENT_USER, subkey_.c_str()); }
+scoped_registry_key::~scoped_registry_key() { remove(); }
 
-void scoped_registry_key::set_string(const std::wstring& name, const std::wstring& value) const {
+void scoped_registry_key::remove() const {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS | view_, &key) == ERROR_SUCCESS) {
+    ::RegDeleteTreeW(key, nullptr);
+    ::RegCloseKey(key);
+    ::RegDeleteKeyExW(root_, subkey_.c_str(), view_, 0);
+  }
+}
+
+void scoped_registry_key::set_string(const std::wstring& name, const std::wstring& value,
+                                     const std::wstring& below) const {
+  const std::wstring path = below.empty() ? subkey_ : subkey_ + L"\\" + below;
+  HKEY key = nullptr;
+  LSTATUS status =
+      ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr, &key, nullptr);
+  if (status != ERROR_SUCCESS) {
+    throw std::system_error(status, std::system_category(), "RegCreateKeyExW");
+  }
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  if (const LSTATUS status =
-          ::RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), name.c_str(), REG_SZ, value.c_str(), bytes)) {
-    throw std::system_error(status, std::system_category(), "RegSetKeyValueW");
+  status =
+      ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+  ::RegCloseKey(key);
+  if (status != ERROR_SUCCESS) {
+    throw std::system_error(status, std::system_category(), "RegSetValueExW");
   }
 }
 
 void scoped_registry_key::set_dword(const std::wstring& name, DWORD value) const {
-  if (const LSTATUS status = ::RegSetKeyValueW(HKEY_CURRENT_USER, subkey_.c_str(), name.c_str(), REG_DWORD,
-                                               &value, sizeof(value))) {
+  if (const LSTATUS status =
+          ::RegSetKeyValueW(root_, subkey_.c_str(), name.c_str(), REG_DWORD, &value, sizeof(value))) {
     throw std::system_error(status, std::system_category(), "RegSetKeyValueW");
   }
 }
@@ -118,35 +153,94 @@ stand_in_process::~stand_in_process() {
   ::WaitForSingleObject(process_.get(), 10000);
 }
 
-program_run run_and_dismiss(const fs::path& executable, const fs::path& working_folder,
-                            std::chrono::milliseconds timeout) {
-  const started_process process = start_process(executable, working_folder);
+gui_program::gui_program(const fs::path& executable, const fs::path& working_folder) {
+  started_process started = start_process(executable, working_folder);
+  process_ = std::move(started.handle);
+  id_ = started.id;
+}
+
+gui_program::~gui_program() {
+  if (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process_.get(), 99);
+    ::WaitForSingleObject(process_.get(), 10000);
+  }
+}
+
+namespace {
+
+// Polls `find` until it gives a window, the process ends (null) or time is up.
+template <class finder>
+HWND wait_for(HANDLE process, std::chrono::milliseconds timeout, finder find, const char* what) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  program_run run;
   while (std::chrono::steady_clock::now() < deadline) {
-    if (const HWND box = find_message_box(process.id)) {
-      run.box_shown = true;
-      run.caption = window_text(box);
-      run.text = box_text(box);
-      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-      break;
+    if (const HWND window = find()) {
+      return window;
     }
-    if (::WaitForSingleObject(process.handle.get(), 20) == WAIT_OBJECT_0) {
-      break;
+    if (::WaitForSingleObject(process, 20) == WAIT_OBJECT_0) {
+      return find();  // a window it showed just before it ended
     }
   }
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  const bool ended =
-      ::WaitForSingleObject(process.handle.get(), static_cast<DWORD>(std::max<long long>(left.count(), 0))) ==
-      WAIT_OBJECT_0;
-  if (!ended) {
-    ::TerminateProcess(process.handle.get(), 99);
+  throw std::runtime_error(std::string("no ") + what + " appeared in time");
+}
+
+}  // namespace
+
+std::optional<message_box> gui_program::wait_for_message_box(std::chrono::milliseconds timeout) {
+  const HWND box = wait_for(
+      process_.get(), timeout, [&] { return find_window(id_, is_message_box); }, "message box");
+  if (!box) {
+    return std::nullopt;
   }
-  ::GetExitCodeProcess(process.handle.get(), &run.exit_code);
-  if (!ended) {
+  return message_box{box, text_of(box), text_of(box, 0xFFFF)};
+}
+
+HWND gui_program::wait_for_window(const std::wstring& title, std::chrono::milliseconds timeout) {
+  return wait_for(
+      process_.get(), timeout,
+      [&] { return find_window(id_, [&](HWND window) { return text_of(window) == title; }); }, "window");
+}
+
+DWORD gui_program::wait_for_exit(std::chrono::milliseconds timeout) {
+  if (::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
     throw std::runtime_error("the program did not end in time");
   }
+  DWORD code = 0;
+  ::GetExitCodeProcess(process_.get(), &code);
+  return code;
+}
+
+void press(HWND dialog, int command) { ::PostMessageW(dialog, WM_COMMAND, command, 0); }
+
+void choose_folder(HWND picker, const fs::path& folder) {
+  const HWND name_field = find_descendant(picker, L"Edit");
+  if (!name_field) {
+    throw std::runtime_error("the folder picker has no name field");
+  }
+  ::SendMessageW(name_field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  press(picker, IDOK);
+}
+
+std::wstring text_of(HWND window, int control) {
+  std::array<wchar_t, 4096> buffer{};
+  if (control == 0) {
+    ::GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
+  } else {
+    ::GetDlgItemTextW(window, control, buffer.data(), static_cast<int>(buffer.size()));
+  }
+  return buffer.data();
+}
+
+program_run run_and_dismiss(const fs::path& executable, const fs::path& working_folder,
+                            std::chrono::milliseconds timeout) {
+  gui_program program(executable, working_folder);
+  program_run run;
+  if (const std::optional<message_box> box = program.wait_for_message_box(timeout)) {
+    run.box_shown = true;
+    run.caption = box->caption;
+    run.text = box->text;
+    press(box->window, IDOK);
+  }
+  run.exit_code = program.wait_for_exit(timeout);
   return run;
 }
 

@@ -20,21 +20,28 @@ namespace test_support {
 // The folder that holds the test executables and the installer.
 std::filesystem::path binary_folder();
 
-// A registry key below HKCU that is deleted with all its values when the
+// A registry key that is deleted with all its values and subkeys when the
 // object goes out of scope, and when it is made, in case a crashed run left
-// it. Some of these keys belong to real programs (Steam's), so making one
-// throws std::runtime_error unless the tests run under Wine.
+// it. Below HKLM\SOFTWARE `view` picks the 32- or 64-bit registry
+// (KEY_WOW64_32KEY, KEY_WOW64_64KEY). Some of these keys belong to real
+// programs (Steam's, GOG's), so making one throws std::runtime_error unless
+// the tests run under Wine.
 class scoped_registry_key {
  public:
-  explicit scoped_registry_key(std::wstring subkey);
+  explicit scoped_registry_key(std::wstring subkey, HKEY root = HKEY_CURRENT_USER, REGSAM view = 0);
   ~scoped_registry_key();
   scoped_registry_key(const scoped_registry_key&) = delete;
   scoped_registry_key& operator=(const scoped_registry_key&) = delete;
-  void set_string(const std::wstring& name, const std::wstring& value) const;
+  // Sets the value `name` of the key, or of its subkey `below` (created if
+  // missing).
+  void set_string(const std::wstring& name, const std::wstring& value, const std::wstring& below = {}) const;
   void set_dword(const std::wstring& name, DWORD value) const;
 
  private:
+  void remove() const;
   std::wstring subkey_;
+  HKEY root_;
+  REGSAM view_;
 };
 
 // A running copy of the stand-in game executable under the file name
@@ -51,6 +58,48 @@ class stand_in_process {
   temp_folder folder_;
   unique_handle process_;
 };
+
+// A message box as the player sees it.
+struct message_box {
+  HWND window = nullptr;
+  std::wstring caption;  // the box's title bar
+  std::wstring text;     // the box's message
+};
+
+// A GUI program started as a player starts it, in `working_folder`, whose
+// windows the test then drives. Ended, if it still runs, when the object
+// goes out of scope. Every wait throws std::runtime_error after `timeout`.
+class gui_program {
+ public:
+  gui_program(const std::filesystem::path& executable, const std::filesystem::path& working_folder);
+  ~gui_program();
+  gui_program(const gui_program&) = delete;
+  gui_program& operator=(const gui_program&) = delete;
+
+  // The program's first message box, or nothing when it ends without one.
+  std::optional<message_box> wait_for_message_box(
+      std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  // The program's visible top-level window titled `title`, or null when the
+  // program ends without one.
+  HWND wait_for_window(const std::wstring& title,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  // The exit code, once the program has ended.
+  DWORD wait_for_exit(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+ private:
+  unique_handle process_;
+  DWORD id_ = 0;
+};
+
+// Presses the button `command` (IDOK, IDCANCEL, IDRETRY...) of a dialog.
+void press(HWND dialog, int command);
+
+// Types `folder` into the folder picker's name field and presses its OK
+// button.
+void choose_folder(HWND picker, const std::filesystem::path& folder);
+
+// The text of `window`, or of its control `control` when given.
+std::wstring text_of(HWND window, int control = 0);
 
 // What a run of a GUI program showed and returned.
 struct program_run {

@@ -1,0 +1,101 @@
+#include "installer/folder_picker.hpp"
+
+#include "installer/messages.hpp"
+#include "system/folders.hpp"
+#include "system/text.hpp"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shobjidl.h>
+
+#include <memory>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How deep below the chosen folder the game's executable may lie (a game
+// with its program in bin\x64, say).
+constexpr int executable_levels = 3;
+
+struct com_releaser {
+  void operator()(IUnknown* object) const noexcept { object->Release(); }
+};
+template <class interface_type>
+using com_ptr = std::unique_ptr<interface_type, com_releaser>;
+
+struct task_memory_freer {
+  void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
+};
+
+void check(HRESULT result, const char* operation) {
+  if (FAILED(result)) {
+    throw std::system_error(result, std::system_category(), operation);
+  }
+}
+
+// COM for this thread, as the shell's dialogs need it, for the scope's
+// lifetime.
+class com_apartment {
+ public:
+  com_apartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+  ~com_apartment() {
+    if (SUCCEEDED(result_)) {
+      ::CoUninitialize();
+    }
+  }
+  com_apartment(const com_apartment&) = delete;
+  com_apartment& operator=(const com_apartment&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// The folder the player chose, or nothing when they cancelled.
+std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
+  IFileOpenDialog* created = nullptr;
+  check(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)),
+        "creating the folder picker");
+  const com_ptr<IFileOpenDialog> dialog(created);
+  FILEOPENDIALOGOPTIONS options = 0;
+  check(dialog->GetOptions(&options), "IFileOpenDialog::GetOptions");
+  // FOS_NOCHANGEDIR: the current folder is where install_log.log is written.
+  check(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST |
+                           FOS_NOCHANGEDIR),
+        "IFileOpenDialog::SetOptions");
+  check(dialog->SetTitle(texts.title.c_str()), "IFileOpenDialog::SetTitle");
+  check(dialog->SetOkButtonLabel(texts.ok_button.c_str()), "IFileOpenDialog::SetOkButtonLabel");
+  const HRESULT shown = dialog->Show(nullptr);
+  if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) {
+    return std::nullopt;
+  }
+  check(shown, "showing the folder picker");
+  IShellItem* chosen = nullptr;
+  check(dialog->GetResult(&chosen), "IFileOpenDialog::GetResult");
+  const com_ptr<IShellItem> item(chosen);
+  wchar_t* path = nullptr;
+  check(item->GetDisplayName(SIGDN_FILESYSPATH, &path), "IShellItem::GetDisplayName");
+  const std::unique_ptr<wchar_t, task_memory_freer> owned_path(path);
+  return fs::path(path);
+}
+
+}  // namespace
+
+std::optional<fs::path> ask_for_game_folder(const patch_config& config) {
+  const com_apartment com;
+  const folder_picker_texts texts = folder_picker_texts_for(config);
+  const std::wstring executable = widen_utf8(config.process_name);
+  while (true) {
+    const std::optional<fs::path> folder = pick_folder(texts);
+    if (!folder) {
+      return std::nullopt;
+    }
+    if (is_existing_folder(*folder) && holds_file(*folder, executable, executable_levels)) {
+      return folder;
+    }
+    if (!ask_to_choose_again(config)) {
+      return std::nullopt;
+    }
+  }
+}

@@ -1,0 +1,160 @@
+#include "stores/epic_install.hpp"
+
+#include "system/folders.hpp"
+#include "system/install_log.hpp"
+#include "system/registry.hpp"
+#include "system/shared_file.hpp"
+#include "system/text.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <cwctype>
+#include <string>
+#include <system_error>
+#include <variant>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+// A real manifest is a few kilobytes; anything far larger is not one.
+constexpr std::uintmax_t largest_manifest = std::uintmax_t{1} << 20;
+
+// Why a manifest does not give the game's folder.
+struct passed_over {
+  std::wstring reason;
+};
+
+// The launcher's data folder, or nothing when not even the default is known.
+std::optional<fs::path> launcher_data_folder(std::wostream& log) {
+  const registry_string value =
+      read_registry_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Epic Games\\EpicGamesLauncher", L"AppDataPath",
+                           registry_view::wow64_32);
+  write_log_line(log, L"attempt to get Epic Games Launcher data path returned status {:#010x} and path {}\n",
+                 static_cast<std::int32_t>(value.status), value.text);
+  if (value.status == ERROR_SUCCESS && !value.text.empty()) {
+    return fs::path(value.text.c_str());
+  }
+  const std::optional<fs::path> program_data = program_data_folder();
+  if (!program_data) {
+    write_log_line(log, L"the ProgramData folder is not known\n");
+    return std::nullopt;
+  }
+  return *program_data / "Epic" / "EpicGamesLauncher" / "Data";
+}
+
+bool is_manifest_name(const fs::path& file) {
+  std::wstring extension = file.extension().native();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](wchar_t unit) { return static_cast<wchar_t>(std::towlower(unit)); });
+  return extension == L".item";
+}
+
+// The *.item files of `folder` in name order; empty, and logged, when the
+// folder cannot be listed.
+std::vector<fs::path> manifest_files(const fs::path& folder, std::wostream& log) {
+  std::vector<fs::path> files;
+  std::error_code error;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    if (is_manifest_name(entry->path())) {
+      files.push_back(entry->path());
+    }
+  }
+  if (error) {
+    write_log_line(log, L"cannot list {}: {}\n", folder.native(), widen_utf8(error.message()));
+    return {};
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// The file's text, or why it is passed over unread.
+std::variant<std::string, passed_over> read_manifest(const fs::path& file) {
+  std::error_code error;
+  if (const std::uintmax_t size = fs::file_size(file, error); !error && size > largest_manifest) {
+    return passed_over{L"larger than 1 MiB"};
+  }
+  const unique_file opened = open_shared_text_file(file);
+  if (!opened) {
+    return passed_over{L"cannot be read"};
+  }
+  std::string text(largest_manifest + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), opened.get()));
+  if (std::ferror(opened.get())) {
+    return passed_over{L"cannot be read"};
+  }
+  if (text.size() > largest_manifest) {
+    return passed_over{L"larger than 1 MiB"};  // it grew since its size was asked
+  }
+  return text;
+}
+
+// The install folder that `manifest` gives for `app_name`, or why it does
+// not give one.
+std::variant<fs::path, passed_over> install_folder_of(const std::string& text, const std::string& app_name) {
+  const json manifest = json::parse(text, nullptr, false);
+  if (manifest.is_discarded()) {
+    return passed_over{L"not JSON"};
+  }
+  if (!manifest.is_object()) {
+    return passed_over{L"not a JSON object"};
+  }
+  const auto name = manifest.find("AppName");
+  if (name == manifest.end() || !name->is_string()) {
+    return passed_over{L"no text AppName"};
+  }
+  if (name->get_ref<const std::string&>() != app_name) {
+    return passed_over{L"for app " + widen_utf8(name->get_ref<const std::string&>())};
+  }
+  if (const auto incomplete = manifest.find("bIsIncompleteInstall"); incomplete != manifest.end()) {
+    if (!incomplete->is_boolean()) {
+      return passed_over{L"bIsIncompleteInstall is not true or false"};
+    }
+    if (incomplete->get<bool>()) {
+      return passed_over{L"an incomplete install"};
+    }
+  }
+  const auto location = manifest.find("InstallLocation");
+  if (location == manifest.end() || !location->is_string()) {
+    return passed_over{L"no text InstallLocation"};
+  }
+  const fs::path folder(widen_utf8(location->get_ref<const std::string&>()));
+  if (!is_existing_folder(folder)) {
+    return passed_over{L"its InstallLocation " + folder.native() +
+                       L" is not a full path to an existing folder"};
+  }
+  return folder;
+}
+
+}  // namespace
+
+std::optional<fs::path> locate_epic_install(const patch_config& config) {
+  if (config.epic_app_name.empty()) {
+    return std::nullopt;
+  }
+  std::wofstream log = continue_install_log();
+  const std::optional<fs::path> data_folder = launcher_data_folder(log);
+  if (!data_folder) {
+    return std::nullopt;
+  }
+  const fs::path manifests = *data_folder / "Manifests";
+  write_log_line(log, L"reading Epic Games Launcher manifests in {}\n", manifests.native());
+  for (const fs::path& file : manifest_files(manifests, log)) {
+    const auto text = read_manifest(file);
+    const auto outcome = std::holds_alternative<std::string>(text)
+                             ? install_folder_of(std::get<std::string>(text), config.epic_app_name)
+                             : std::variant<fs::path, passed_over>(std::get<passed_over>(text));
+    if (const auto* folder = std::get_if<fs::path>(&outcome)) {
+      write_log_line(log, L"manifest {} names install location {}\n", file.native(), folder->native());
+      return *folder;
+    }
+    write_log_line(log, L"manifest {} passed over: {}\n", file.native(),
+                   std::get<passed_over>(outcome).reason);
+  }
+  write_log_line(log, L"no Epic Games Launcher manifest for {} found\n", widen_utf8(config.epic_app_name));
+  return std::nullopt;
+}

@@ -1,0 +1,263 @@
+// End-to-end runs of the real installer under Wine that find the game
+// through GOG, the Epic Games launcher or the player, and the order of all
+// sources.
+#include "support/sandboxes.hpp"
+#include "system/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace test_support;
+
+namespace {
+
+nlohmann::json store_config() {
+  nlohmann::json config = test_game_config();
+  config["gog_id"] = "1207658924";
+  config["epic_app_name"] = "Kinglet";
+  return config;
+}
+
+// Every source the installer asks, each with a game folder of its own, and a
+// patch of one file.
+struct search_world {
+  installer_sandbox setup{store_config()};
+  steam_sandbox steam;
+  gog_sandbox gog;
+  epic_sandbox epic;
+  temp_folder games;
+
+  search_world() { write_file(setup.archives() / "readme.txt", "new"); }
+  // A game folder that exists, named `name`.
+  fs::path game(const std::wstring& name) const {
+    fs::create_directories(games.path() / name);
+    return games.path() / name;
+  }
+  void register_install_path(const fs::path& folder) const {
+    setup.registry().set_string(L"InstallPath", folder.native());
+  }
+  fs::path install_through_steam() const {
+    steam.register_steam();
+    return steam.install_game(steam.write_two_libraries(std::nullopt).second, "Kinglet Steam");
+  }
+  void install_through_epic(const fs::path& folder) const {
+    epic.write_manifest(epic.default_data_folder(), "A1B2.item", epic_sandbox::manifest("Kinglet", folder));
+  }
+};
+
+}  // namespace
+
+TEST(game_search, the_first_source_that_knows_an_existing_folder_wins) {
+  struct row {
+    const char* name;
+    // Sets the sources up; returns the folder the patch must land in, or
+    // nothing for "not found".
+    std::function<std::optional<fs::path>(const search_world&)> arrange;
+  };
+  const row rows[] = {
+      {"InstallPath before Steam, GOG and Epic",
+       [](const search_world& world) {
+         world.install_through_steam();
+         world.gog.register_game(KEY_WOW64_32KEY, world.game(L"GOG").native());
+         world.install_through_epic(world.game(L"Epic"));
+         world.register_install_path(world.game(L"Registry"));
+         return std::optional(world.game(L"Registry"));
+       }},
+      {"a gone InstallPath passes on to Steam",
+       [](const search_world& world) {
+         world.register_install_path(world.games.path() / "Uninstalled");
+         return std::optional(world.install_through_steam());
+       }},
+      {"a gone InstallPath and nothing else: not found",
+       [](const search_world& world) {
+         world.register_install_path(world.games.path() / "Uninstalled");
+         return std::optional<fs::path>();
+       }},
+      {"Steam before GOG and Epic",
+       [](const search_world& world) {
+         world.gog.register_game(KEY_WOW64_32KEY, world.game(L"GOG").native());
+         world.install_through_epic(world.game(L"Epic"));
+         return std::optional(world.install_through_steam());
+       }},
+      {"GOG's 32-bit registry before its 64-bit one and Epic",
+       [](const search_world& world) {
+         world.gog.register_game(KEY_WOW64_64KEY, world.game(L"GOG 64").native());
+         world.gog.register_game(KEY_WOW64_32KEY, world.game(L"GOG 32").native());
+         world.install_through_epic(world.game(L"Epic"));
+         return std::optional(world.game(L"GOG 32"));
+       }},
+      {"GOG's 64-bit registry alone",
+       [](const search_world& world) {
+         world.gog.register_game(KEY_WOW64_64KEY, world.game(L"GOG 64").native());
+         return std::optional(world.game(L"GOG 64"));
+       }},
+      {"a relative GOG path passes on to Epic",
+       [](const search_world& world) {
+         world.gog.register_game(KEY_WOW64_32KEY, L"GOG Games\\Kinglet");
+         world.install_through_epic(world.game(L"Epic"));
+         return std::optional(world.game(L"Epic"));
+       }},
+      {"a missing GOG folder and nothing else: not found",
+       [](const search_world& world) {
+         world.gog.register_game(KEY_WOW64_32KEY, (world.games.path() / "GOG gone").native());
+         return std::optional<fs::path>();
+       }},
+      {"Epic among other apps' manifests, one of them malformed",
+       [](const search_world& world) {
+         const fs::path data = world.epic.default_data_folder();
+         world.epic.write_manifest(data, "0000.item", "{\"AppName\": \"Kinglet\", ");
+         world.epic.write_manifest(data, "1111.item",
+                                   epic_sandbox::manifest("Fortnite", world.game(L"Other")));
+         world.epic.write_manifest(data, "2222.item", "[\"Kinglet\"]");
+         world.epic.write_manifest(data, "3333.item", epic_sandbox::manifest("Kinglet", world.game(L"Epic")));
+         return std::optional(world.game(L"Epic"));
+       }},
+      {"an incomplete Epic install is passed over",
+       [](const search_world& world) {
+         world.epic.write_manifest(world.epic.default_data_folder(), "A1B2.item",
+                                   epic_sandbox::manifest("Kinglet", world.game(L"Epic"), true));
+         return std::optional<fs::path>();
+       }},
+      {"Epic's AppDataPath before the default data folder",
+       [](const search_world& world) {
+         world.install_through_epic(world.game(L"Epic default"));
+         const fs::path data = world.games.path() / "Launcher Data";
+         world.epic.register_data_folder(data);
+         world.epic.write_manifest(data, "C3D4.item", epic_sandbox::manifest("Kinglet", world.game(L"Epic")));
+         return std::optional(world.game(L"Epic"));
+       }},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const search_world world;
+    const std::optional<fs::path> expected = row.arrange(world);
+
+    const program_run run = world.setup.run();
+
+    EXPECT_EQ(run.exit_code, expected ? 0u : 2u);
+    std::set<std::string> landed;
+    for (const fs::path& folder : {world.games.path(), world.steam.library(L"Library One")}) {
+      for (const std::string& file : files_below(folder)) {
+        if (fs::path(file).filename() == "readme.txt") {
+          landed.insert(path_to_utf8((folder / fs::path(file).parent_path()).lexically_normal()));
+        }
+      }
+    }
+    EXPECT_EQ(landed, expected ? std::set<std::string>{path_to_utf8(expected->lexically_normal())}
+                               : std::set<std::string>{});
+    EXPECT_FALSE(fs::exists(world.games.path() / "Uninstalled"));
+  }
+}
+
+TEST(game_search, a_malformed_steam_file_stops_the_run_even_when_gog_knows_the_game) {
+  const search_world world;
+  world.steam.register_steam();
+  world.steam.write_library_list("\"libraryfolders\" { \"0\" { \"path\" \"C:");
+  world.gog.register_game(KEY_WOW64_32KEY, world.game(L"GOG").native());
+
+  const program_run run = world.setup.run();
+
+  EXPECT_EQ(run.exit_code, 3u);
+  EXPECT_TRUE(files_below(world.game(L"GOG")).empty());
+}
+
+TEST(game_search, gog_and_epic_add_what_they_tried_to_the_log) {
+  const search_world world;
+  const fs::path data = world.epic.default_data_folder();
+  world.epic.write_manifest(data, "0000.item", "not json");
+  world.epic.write_manifest(data, "1111.item",
+                            epic_sandbox::manifest("Kinglet", world.games.path() / "Gone"));
+  world.epic.write_manifest(data, "2222.item", std::string(1024 * 1024 + 1, ' '));
+  world.epic.write_manifest(data, "3333.item", epic_sandbox::manifest("Kinglet", world.game(L"Epic")));
+  world.epic.write_manifest(data, "notes.txt", "not a manifest");
+
+  EXPECT_EQ(world.setup.run().exit_code, 0u);
+
+  const std::string manifests = path_to_utf8(data / "Manifests");
+  EXPECT_EQ(
+      read_file(world.setup.root() / "install_log.log"),
+      "attempt to get Steam install path returned status 0x00000002 and path \r\n"
+      "attempt to get GOG install path from the 32-bit registry returned status 0x00000002 and path \r\n"
+      "attempt to get GOG install path from the 64-bit registry returned status 0x00000002 and path \r\n"
+      "attempt to get Epic Games Launcher data path returned status 0x00000002 and path \r\n"
+      "reading Epic Games Launcher manifests in " +
+          manifests +
+          "\r\n"
+          "manifest " +
+          manifests +
+          "\\0000.item passed over: not JSON\r\n"
+          "manifest " +
+          manifests + "\\1111.item passed over: its InstallLocation " +
+          path_to_utf8(world.games.path() / "Gone") +
+          " is not a full path to an existing folder\r\n"
+          "manifest " +
+          manifests +
+          "\\2222.item passed over: larger than 1 MiB\r\n"
+          "manifest " +
+          manifests + "\\3333.item names install location " + path_to_utf8(world.game(L"Epic")) + "\r\n");
+}
+
+TEST(game_search, the_player_points_at_the_folder_when_nothing_knows_it) {
+  nlohmann::json config = test_game_config();
+  config["ask_for_folder"] = true;
+  installer_sandbox setup(config);
+  write_file(setup.archives() / "readme.txt", "new");
+  const temp_folder games;
+  // The game's executable four folder levels below `games`: too deep to
+  // count for `games`, deep enough for its subfolder.
+  write_file(games.path() / "Kinglet" / "game" / "bin" / "x64" / "FlowTestGame.exe", "");
+  const std::wstring title = L"Where is Flow Game installed?";
+
+  {
+    SCOPED_TRACE("a wrong folder, then Retry and the right one");
+    gui_program installer(setup.installer_folder() / "patch_installer.exe", setup.root());
+    HWND picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(text_of(picker, IDOK), L"Install patch here");
+    choose_folder(picker, games.path());
+    const std::optional<message_box> retry = installer.wait_for_message_box();
+    ASSERT_TRUE(retry);
+    EXPECT_EQ(retry->caption, L"Flow Game patch installer");
+    EXPECT_EQ(
+        retry->text,
+        L"FlowTestGame.exe is not in this folder. Please choose the folder where Flow Game is installed.");
+    press(retry->window, IDRETRY);
+    picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    choose_folder(picker, games.path() / "Kinglet");
+    const std::optional<message_box> done = installer.wait_for_message_box();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text, L"Patch installed. Have fun ;)");
+    press(done->window, IDOK);
+    EXPECT_EQ(installer.wait_for_exit(), 0u);
+    EXPECT_EQ(read_file(games.path() / "Kinglet" / "readme.txt"), "new");
+    EXPECT_FALSE(fs::exists(games.path() / "readme.txt"));
+  }
+  {
+    SCOPED_TRACE("Cancel in the picker");
+    gui_program installer(setup.installer_folder() / "patch_installer.exe", setup.root());
+    const HWND picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    press(picker, IDCANCEL);
+    // A box would keep it from ending.
+    EXPECT_EQ(installer.wait_for_exit(std::chrono::seconds(20)), 2u);
+  }
+  {
+    SCOPED_TRACE("Cancel in the box after a wrong folder");
+    gui_program installer(setup.installer_folder() / "patch_installer.exe", setup.root());
+    const HWND picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    choose_folder(picker, setup.root());
+    const std::optional<message_box> retry = installer.wait_for_message_box();
+    ASSERT_TRUE(retry);
+    press(retry->window, IDCANCEL);
+    EXPECT_EQ(installer.wait_for_exit(std::chrono::seconds(20)), 2u);
+  }
+}

@@ -158,4 +158,7 @@ TEST(config, release_example_loads_with_its_notes_ignored) {
   EXPECT_EQ(config.data_directory, "Data");
   EXPECT_EQ(config.registry_key, "Starfall Tactics");
   EXPECT_EQ(config.steam_id, "1234560");
+  EXPECT_EQ(config.gog_id, "");
+  EXPECT_EQ(config.epic_app_name, "");
+  EXPECT_TRUE(config.ask_for_folder);
 }

@@ -22,16 +22,18 @@ std::string located(const error_location& location, const char* reason) {
 }  // namespace
 
 // The one place where a failure becomes words for the player. The flow stops
-// at the failing stage, so nothing was copied after it; only a copy that
-// stopped half-way can have replaced some of the game's files.
+// at the failing stage, so nothing was copied after it; a copy that stopped
+// half-way was undone, or says where the game's own files are.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // First of all: the shell copy and the message box load DLLs on demand.
   restrict_dll_search_to_system32();
   error_location location;
   try {
     return static_cast<int>(run_installer(location));
-  } catch (const incomplete_copy_error& error) {
-    show_copy_stopped(error.what());
+  } catch (const game_unchanged_error& error) {
+    show_game_unchanged(error.what());
+  } catch (const rollback_failed_error& error) {
+    show_rollback_failed(error.what());
   } catch (const std::exception& error) {
     show_not_installed(located(location, error.what()));
   } catch (...) {

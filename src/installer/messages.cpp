@@ -54,8 +54,13 @@ void show_not_installed(const std::string& reason) {
        failure_caption);
 }
 
-void show_copy_stopped(const std::string& reason) {
-  show(widen_utf8("The patch may be installed only in part, because copying its files stopped:\n\n" + reason +
-                  "\n\nRun the installer again to complete it."),
+void show_game_unchanged(const std::string& reason) {
+  show(widen_utf8("The patch was not installed. The game is as it was before:\n\n" + reason),
+       failure_caption);
+}
+
+void show_rollback_failed(const std::string& reason) {
+  show(widen_utf8("The patch was not installed, and the game could not be put back as it was:\n\n" + reason +
+                  "\n\nRun the installer again: it puts the game's files back first."),
        failure_caption);
 }

@@ -35,6 +35,11 @@ void show_installed(const patch_config& config);
 // what failed and where.
 void show_not_installed(const std::string& reason);
 
-// The shell copy stopped after it had begun, so some files may have been
-// replaced; `reason` (UTF-8) says why.
-void show_copy_stopped(const std::string& reason);
+// The patch was not installed and the game is as it was (a game file could
+// not be moved aside, or the copy failed and was undone); `reason` (UTF-8)
+// says why.
+void show_game_unchanged(const std::string& reason);
+
+// Undoing a copy that failed did not succeed; `reason` (UTF-8) says why and
+// where the game's original files are.
+void show_rollback_failed(const std::string& reason);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -24,11 +25,12 @@ void append_entry(std::wstring& list, const fs::path& path) {
 
 void end_list(std::wstring& list) { list.append(2, L'\0'); }
 
-// A link in `archives` may resolve to a file elsewhere; its relative path
-// then climbs out (or is empty for another drive). Copying it would write
-// outside the game folder, so the whole patch is refused instead.
-fs::path destination_below(const fs::path& game_folder, const fs::path& file,
-                           const fs::path& canonical_archives) {
+// The place of `file` below the game folder. A link in `archives` may
+// resolve to a file elsewhere; its relative path then climbs out (or is
+// empty for another drive). Copying it would write outside the game folder,
+// so the whole patch is refused instead; so is a file that would land among
+// the originals waiting in the staging folder.
+fs::path relative_destination(const fs::path& file, const fs::path& canonical_archives) {
   const fs::path relative = fs::weakly_canonical(file).lexically_relative(canonical_archives);
   const bool climbs_out =
       std::any_of(relative.begin(), relative.end(), [](const fs::path& element) { return element == ".."; });
@@ -36,7 +38,23 @@ fs::path destination_below(const fs::path& game_folder, const fs::path& file,
     throw std::runtime_error(fmt::format("the patch file {} lies outside the archives folder {}",
                                          path_to_utf8(file), path_to_utf8(canonical_archives)));
   }
-  return game_folder / relative;
+  if (*relative.begin() == staging_folder_name) {
+    throw std::runtime_error(
+        fmt::format("the patch file {} would land in the installer's staging folder", path_to_utf8(file)));
+  }
+  return relative;
+}
+
+// Runs the one shell copy; the shell's result, or -1 when it was cancelled.
+int shell_copy(const std::wstring& sources, const std::wstring& destinations) {
+  SHFILEOPSTRUCTW operation{};
+  operation.hwnd = nullptr;
+  operation.wFunc = FO_COPY;
+  operation.pFrom = sources.c_str();
+  operation.pTo = destinations.c_str();
+  operation.fFlags = FOF_MULTIDESTFILES | FOF_NOCONFIRMATION;
+  const int result = ::SHFileOperationW(&operation);
+  return result == 0 && operation.fAnyOperationsAborted ? -1 : result;
 }
 
 }  // namespace
@@ -46,30 +64,24 @@ void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& ar
   const fs::path canonical_archives = fs::weakly_canonical(archives_folder);
   std::wstring sources;
   std::wstring destinations;
+  std::vector<fs::path> relatives;
   for (const fs::path& file : files) {
+    relatives.push_back(relative_destination(file, canonical_archives));
     append_entry(sources, file);
-    append_entry(destinations, destination_below(game_folder, file, canonical_archives));
+    append_entry(destinations, game_folder / relatives.back());
   }
   end_list(sources);
   end_list(destinations);
 
-  SHFILEOPSTRUCTW operation{};
-  operation.hwnd = nullptr;
-  operation.wFunc = FO_COPY;
-  operation.pFrom = sources.c_str();
-  operation.pTo = destinations.c_str();
-  operation.fFlags = FOF_MULTIDESTFILES | FOF_NOCONFIRMATION;
-  const int result = ::SHFileOperationW(&operation);
-
+  staged_replacement staging(game_folder, std::move(relatives));
+  const int result = shell_copy(sources, destinations);
   // With nothing to copy nothing can fail, whatever the shell answers (Wine
   // answers 5 for two empty lists).
-  if (files.empty()) {
-    return;
-  }
-  if (result != 0) {
-    throw incomplete_copy_error(fmt::format("copying the patch files failed (shell error {})", result));
-  }
-  if (operation.fAnyOperationsAborted) {
-    throw incomplete_copy_error("copying the patch files was cancelled");
+  if (files.empty() || result == 0) {
+    staging.commit();
+  } else if (result == -1) {
+    staging.roll_back("copying the patch files was cancelled");
+  } else {
+    staging.roll_back(fmt::format("copying the patch files failed (shell error {})", result));
   }
 }

@@ -155,6 +155,20 @@ std::set<std::string> files_below(const fs::path& folder) {
   return files;
 }
 
+std::map<std::string, std::string> tree_below(const fs::path& folder) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name =
+        path_to_utf8(fs::path(entry.path().lexically_relative(folder).generic_wstring()));
+    if (entry.is_directory()) {
+      tree[name + "/"] = "";
+    } else {
+      tree[name] = read_file(entry.path());
+    }
+  }
+  return tree;
+}
+
 std::string test_data(const std::string& name) { return read_file(binary_folder() / "test-data" / name); }
 
 }  // namespace test_support

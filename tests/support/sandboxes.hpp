@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -117,6 +118,10 @@ std::wstring widened(const std::string& utf8);
 
 // Every file below `folder`, as generic relative paths.
 std::set<std::string> files_below(const std::filesystem::path& folder);
+
+// Everything below `folder`: each file's generic relative path with its
+// bytes, each folder's with a trailing "/" and no bytes.
+std::map<std::string, std::string> tree_below(const std::filesystem::path& folder);
 
 // A file of the test data, copied beside the test executables.
 std::string test_data(const std::string& name);

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Renders the installer's three message boxes (installed, game running, game
-# not found) for real, with Wine's X11 driver on a virtual X server, and saves
-# each box, cropped to the box with its title bar, as
+# not found), and, with "ask_for_folder", its folder picker and the box after
+# a folder without the game, for real, with Wine's X11 driver on a virtual X
+# server, and saves each window, cropped to the window with its title bar, as
 #   docs/images/message-installed.png
 #   docs/images/message-game-running.png
 #   docs/images/message-not-found.png
+#   docs/images/folder-picker.png
+#   docs/images/message-wrong-folder.png
 # Installs what is missing and builds what it needs first. Works in a Wine
 # prefix of its own, build/screenshots/prefix, with Wine's virtual desktop
 # switched on, so that Wine draws the title bars itself (there is no window
@@ -27,8 +30,9 @@ unset WAYLAND_DISPLAY
 # --- A small Windows helper that runs beside the installer in the prefix ----
 # Wine sizes a message box by its text alone and cuts a longer caption, where
 # Windows widens the box until the caption fits; the helper does what Windows
-# does (the box and its button stay centred). It also activates the box: in a
-# virtual desktop without X input focus Wine leaves it drawn as inactive.
+# does (the box and its button stay centred). It also activates the box or the
+# picker: in a virtual desktop without X input focus Wine leaves it drawn as
+# inactive. And it types a folder into the picker and presses its buttons.
 x86_64-w64-mingw32-gcc-posix -std=c11 -O2 -Wall -Wextra -municode -s \
   -o "$work/boxshot.exe" tools/screenshots/boxshot.c -lgdi32
 
@@ -62,16 +66,25 @@ export DISPLAY
 wine_quiet() { wine "$@" </dev/null >>"$log" 2>&1; }
 wineserver -k </dev/null >>"$log" 2>&1 || true   # a server left by a broken run
 wineserver -w </dev/null >>"$log" 2>&1 || true
-if [ ! -f "$WINEPREFIX/.screenshots-prefix" ]; then
+# What the prefix is made with; a prefix made otherwise is made again.
+prefix_settings="x11, desktop 800x600, steady caret, own user folders"
+if [ "$(cat "$WINEPREFIX/.screenshots-prefix" 2>/dev/null)" != "$prefix_settings" ]; then
   rm -rf "$WINEPREFIX"
   wine_quiet wineboot -i
   wine_quiet reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f
   wine_quiet reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-  wine_quiet reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x360 /f
+  # Wine sizes the folder picker to the desktop: at 800x600 it is whole.
+  wine_quiet reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f
+  # The edit field's caret would blink between two captures.
+  wine_quiet reg add 'HKCU\Control Panel\Desktop' /v CursorBlinkRate /d -1 /f
+  # Wine links the user's Desktop, Documents and the like to $HOME, whose
+  # files the picker would show; empty folders of the prefix's own instead.
+  find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l -print0 |
+    while IFS= read -r -d '' link; do rm "$link" && mkdir "$link"; done
   # Wine picks its driver and desktop when its server starts.
   wineserver -k </dev/null >>"$log" 2>&1 || true
   wineserver -w </dev/null >>"$log" 2>&1 || true
-  touch "$WINEPREFIX/.screenshots-prefix"
+  printf '%s\n' "$prefix_settings" >"$WINEPREFIX/.screenshots-prefix"
 fi
 # Debian's Wine does not load the fonts of fonts-wine (Tahoma, Marlett for the
 # close button) by itself; in the prefix's Fonts folder it does.
@@ -91,42 +104,77 @@ cp build/windows/bin/stand_in_game.exe "$work/game/StarfallTactics.exe"
 # leaves the log of its Steam search.
 cd "$patch"
 
-# shot NAME EXIT_CODE TEXT: runs the installer, waits for its message box,
-# saves the box as docs/images/message-NAME.png, presses OK and checks the
-# message text and the exit code.
-shot() {
-  local name=$1 expected_code=$2 expected_text=$3 installer_pid code=0 w h x y caption text
-  wine "$patch/patch_installer.exe" </dev/null >>"$log" 2>&1 &
-  installer_pid=$!
-  wine "$work/boxshot.exe" show </dev/null >"$work/box.txt" 2>>"$log"
+# capture FILE W H X Y: saves the screen's rectangle W x H at X,Y as
+# docs/images/FILE.png.
+capture() {
+  local file=$1 w=$2 h=$3 x=$4 y=$5
+  # Wine's drawing reaches the X server in pieces: capture until two
+  # captures in a row agree.
+  local previous="" current=""
+  for _ in $(seq 1 30); do
+    sleep 0.3
+    import -window root "$work/screen-$file.png"
+    convert "$work/screen-$file.png" -crop "${w}x${h}+${x}+${y}" +repage -strip \
+      -define png:exclude-chunks=date,time "$images/$file.png"
+    current=$(sha256sum <"$images/$file.png")
+    [ "$current" = "$previous" ] && break
+    previous=$current
+  done
+  if [ "$current" != "$previous" ]; then
+    echo "$file: the picture did not settle" >&2
+    exit 1
+  fi
+  if [ "$(convert "$images/$file.png" -format '%[fx:standard_deviation>0]' info:)" != 1 ]; then
+    echo "$file: the picture is blank" >&2
+    exit 1
+  fi
+}
+
+# show_box NAME TEXT: waits for a message box that says TEXT and saves it as
+# docs/images/message-NAME.png.
+show_box() {
+  local name=$1 expected_text=$2 w h x y caption text
+  wine "$work/boxshot.exe" show </dev/null >"$work/box.txt" 2>>"$log" ||
+    { echo "$name: no message box appeared (see $log)" >&2; exit 1; }
   { read -r w h x y; IFS= read -r caption; IFS= read -r text; } < <(tr -d '\r' <"$work/box.txt")
   if [ "$text" != "$expected_text" ]; then
     echo "$name: the message box says '$text', expected '$expected_text'" >&2
     exit 1
   fi
-  # Wine's drawing reaches the X server in pieces: capture until two
-  # captures in a row agree.
-  local attempt previous="" current=""
-  for attempt in $(seq 1 30); do
-    sleep 0.3
-    import -window root "$work/screen-$name.png"
-    convert "$work/screen-$name.png" -crop "${w}x${h}+${x}+${y}" +repage -strip \
-      -define png:exclude-chunks=date,time "$images/message-$name.png"
-    current=$(sha256sum <"$images/message-$name.png")
-    [ "$current" = "$previous" ] && break
-    previous=$current
+  capture "message-$name" "$w" "$h" "$x" "$y"
+  echo "docs/images/message-$name.png: ${w}x${h}, caption '${caption}'"
+}
+
+# expect_exit NAME PID EXIT_CODE: waits (20 s at most) for the installer to
+# end, which a further message box would keep it from, and checks its exit
+# code.
+expect_exit() {
+  local name=$1 installer_pid=$2 expected_code=$3 code=0
+  for _ in $(seq 200); do
+    kill -0 "$installer_pid" 2>/dev/null || break
+    sleep 0.1
   done
-  if [ "$(convert "$images/message-$name.png" -format '%[fx:standard_deviation>0]' info:)" != 1 ]; then
-    echo "$name: the picture is blank" >&2
+  if kill -0 "$installer_pid" 2>/dev/null; then
+    echo "$name: the installer did not end" >&2
     exit 1
   fi
-  wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
   wait "$installer_pid" || code=$?
   if [ "$code" != "$expected_code" ]; then
     echo "$name: the installer exited with $code, expected $expected_code" >&2
     exit 1
   fi
-  echo "docs/images/message-$name.png: ${w}x${h}, caption '${caption}'"
+}
+
+# shot NAME EXIT_CODE TEXT: runs the installer, waits for its message box,
+# saves the box as docs/images/message-NAME.png, presses OK and checks the
+# message text and the exit code.
+shot() {
+  local name=$1 expected_code=$2 expected_text=$3 installer_pid
+  wine "$patch/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+  installer_pid=$!
+  show_box "$name" "$expected_text"
+  wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+  expect_exit "$name" "$installer_pid" "$expected_code"
 }
 
 wine_quiet reg add 'HKCU\Software\Mirelune\Starfall Tactics' /v InstallPath \
@@ -145,3 +193,37 @@ wine "$work/boxshot.exe" wait-process StarfallTactics.exe </dev/null >>"$log" 2>
 shot game-running 1 "Please close Starfall Tactics before installing the patch."
 kill "$game_pid" 2>/dev/null || true
 wait "$game_pid" 2>/dev/null || true
+
+# --- The folder picker, with "ask_for_folder" and nothing that knows the game
+# The demo patch's config.json with "ask_for_folder": true added as its last
+# member.
+asking="$work/patch-asking"
+rm -rf "$asking"
+mkdir -p "$asking"
+cp "$root/build/windows/bin/patch_installer.exe" "$asking/"
+cp -r "$root/examples/demo-patch/archives" "$asking/"
+{
+  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
+  printf '  "ask_for_folder": true\n}\n'
+} >"$asking/archives/config.json"
+cd "$asking"
+wine_quiet reg delete 'HKCU\Software\Mirelune\Starfall Tactics' /f
+title="Where is Starfall Tactics installed?"
+wine "$asking/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+wine "$work/boxshot.exe" window "$title" </dev/null >"$work/picker.txt" 2>>"$log" ||
+  { echo "folder-picker: no window titled '$title' appeared (see $log)" >&2; exit 1; }
+{ read -r w h x y; IFS= read -r caption; IFS= read -r ok_label; } < <(tr -d '\r' <"$work/picker.txt")
+if [ "$caption" != "$title" ] || [ "$ok_label" != "Install patch here" ]; then
+  echo "folder-picker: titled '$caption' with '$ok_label', expected '$title' with 'Install patch here'" >&2
+  exit 1
+fi
+capture folder-picker "$w" "$h" "$x" "$y"
+echo "docs/images/folder-picker.png: ${w}x${h}, title '${caption}', OK button '${ok_label}'"
+# A folder without StarfallTactics.exe, then Cancel in the box that says so.
+wine "$work/boxshot.exe" choose "$title" 'C:\users\Public\Documents' </dev/null >>"$log" 2>&1 ||
+  { echo "folder-picker: choosing a folder failed (see $log)" >&2; exit 1; }
+show_box wrong-folder \
+  "StarfallTactics.exe is not in this folder. Please choose the folder where Starfall Tactics is installed."
+wine "$work/boxshot.exe" cancel </dev/null >>"$log" 2>&1
+expect_exit wrong-folder "$installer_pid" 2

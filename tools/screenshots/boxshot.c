@@ -2,7 +2,12 @@
  * boxshot show               wait (20 s at most) for a message box, lay it
  *                            out as Windows does, activate it and print its
  *                            rectangle "W H X Y", its caption and its text
- * boxshot close              press the message box's OK button */
+ * boxshot close | cancel     press the message box's OK or Cancel button
+ * boxshot window TITLE       wait (20 s at most) for a dialog titled TITLE,
+ *                            activate it and print its rectangle, its title
+ *                            and the label of its OK button
+ * boxshot choose TITLE PATH  type PATH into that dialog's first edit field,
+ *                            press OK and wait until the dialog is gone */
 #include <windows.h>
 #include <tlhelp32.h>
 #include <stdio.h>
@@ -11,25 +16,59 @@
 enum { text_id = 0xffff };
 static HWND found;
 
-static BOOL CALLBACK find_box(HWND hwnd, LPARAM unused) {
-  wchar_t cls[64];
-  (void)unused;
-  if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, cls, 64) && wcscmp(cls, L"#32770") == 0 &&
-      GetDlgItem(hwnd, IDOK) && GetDlgItem(hwnd, text_id)) {
+/* The first descendant of `parent` of class `cls`, depth first. */
+static HWND find_descendant(HWND parent, const wchar_t *cls) {
+  for (HWND child = FindWindowExW(parent, NULL, NULL, NULL); child;
+       child = FindWindowExW(parent, child, NULL, NULL)) {
+    wchar_t name[64];
+    if (GetClassNameW(child, name, 64) && wcscmp(name, cls) == 0) return child;
+    HWND below = find_descendant(child, cls);
+    if (below) return below;
+  }
+  return NULL;
+}
+
+/* A visible dialog titled `title`, or, for NULL, a message box: a dialog with
+ * the message box's text control and an OK or Cancel button, but no edit
+ * field. */
+static BOOL CALLBACK find_dialog(HWND hwnd, LPARAM title) {
+  wchar_t cls[64], text[512];
+  if (!IsWindowVisible(hwnd) || !GetClassNameW(hwnd, cls, 64) || wcscmp(cls, L"#32770") != 0)
+    return TRUE;
+  if (title ? GetWindowTextW(hwnd, text, 512) && wcscmp(text, (const wchar_t *)title) == 0
+            : (GetDlgItem(hwnd, IDOK) || GetDlgItem(hwnd, IDCANCEL)) && GetDlgItem(hwnd, text_id) &&
+                  !find_descendant(hwnd, L"Edit")) {
     found = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
-static HWND wait_for_box(void) {
+static HWND wait_for_dialog(const wchar_t *title) {
   for (int i = 0; i < 400; ++i) {
     found = NULL;
-    EnumWindows(find_box, 0);
+    EnumWindows(find_dialog, (LPARAM)title);
     if (found) return found;
     Sleep(50);
   }
+  fwprintf(stderr, L"boxshot: no %ls appeared\n", title ? title : L"message box");
   return NULL;
+}
+
+static void activate(HWND window) {
+  SetForegroundWindow(window);
+  SendMessageW(window, WM_NCACTIVATE, TRUE, 0);
+  RedrawWindow(window, NULL, NULL,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+static void print_window(HWND window, const wchar_t *line3) {
+  wchar_t title[512];
+  RECT r;
+  GetWindowTextW(window, title, 512);
+  GetWindowRect(window, &r);
+  printf("%ld %ld %ld %ld\n%ls\n%ls\n", r.right - r.left, r.bottom - r.top, r.left, r.top, title,
+         line3);
 }
 
 static int process_runs(const wchar_t *name) {
@@ -87,30 +126,48 @@ int wmain(int argc, wchar_t **argv) {
     fwprintf(stderr, L"boxshot: %ls did not start\n", argv[2]);
     return 1;
   }
-  if (argc == 2 && (wcscmp(argv[1], L"show") == 0 || wcscmp(argv[1], L"close") == 0)) {
-    HWND box = wait_for_box();
-    if (!box) {
-      fwprintf(stderr, L"boxshot: no message box appeared\n");
-      return 1;
-    }
-    if (wcscmp(argv[1], L"close") == 0) {
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (argc == 2 && (wcscmp(argv[1], L"show") == 0 || wcscmp(argv[1], L"close") == 0 ||
+                    wcscmp(argv[1], L"cancel") == 0)) {
+    HWND box = wait_for_dialog(NULL);
+    if (!box) return 1;
+    if (wcscmp(argv[1], L"show") != 0) {
+      PostMessageW(box, WM_COMMAND, wcscmp(argv[1], L"close") == 0 ? IDOK : IDCANCEL, 0);
       return 0;
     }
     widen_for_caption(box);
-    SetForegroundWindow(box);
-    SendMessageW(box, WM_NCACTIVATE, TRUE, 0);
-    RedrawWindow(box, NULL, NULL,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    wchar_t caption[512], text[1024];
-    RECT r;
-    GetWindowTextW(box, caption, 512);
+    activate(box);
+    wchar_t text[1024];
     GetDlgItemTextW(box, text_id, text, 1024);
-    GetWindowRect(box, &r);
-    printf("%ld %ld %ld %ld\n%ls\n%ls\n", r.right - r.left, r.bottom - r.top, r.left, r.top,
-           caption, text);
+    print_window(box, text);
     return 0;
   }
-  fwprintf(stderr, L"usage: boxshot wait-process NAME | show | close\n");
+  if (argc == 3 && wcscmp(argv[1], L"window") == 0) {
+    HWND dialog = wait_for_dialog(argv[2]);
+    if (!dialog) return 1;
+    activate(dialog);
+    wchar_t label[256];
+    GetDlgItemTextW(dialog, IDOK, label, 256);
+    print_window(dialog, label);
+    return 0;
+  }
+  if (argc == 4 && wcscmp(argv[1], L"choose") == 0) {
+    HWND dialog = wait_for_dialog(argv[2]);
+    if (!dialog) return 1;
+    HWND field = find_descendant(dialog, L"Edit");
+    if (!field) {
+      fwprintf(stderr, L"boxshot: %ls has no edit field\n", argv[2]);
+      return 1;
+    }
+    SendMessageW(field, WM_SETTEXT, 0, (LPARAM)argv[3]);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 400 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(50);
+    if (IsWindow(dialog) && IsWindowVisible(dialog)) {
+      fwprintf(stderr, L"boxshot: %ls stayed open\n", argv[2]);
+      return 1;
+    }
+    return 0;
+  }
+  fwprintf(stderr,
+           L"usage: boxshot wait-process NAME | show | close | cancel | window TITLE | choose TITLE PATH\n");
   return 2;
 }

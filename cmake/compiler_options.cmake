@@ -13,7 +13,10 @@ function(project_options target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4 /permissive- /utf-8)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    # The folders of the source and the build reach no binary (through
+    # __FILE__ or debug information): a build elsewhere gives the same bytes.
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+      -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=source/ -ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/)
   endif()
   if(PATCH_INSTALLER_SANITIZE AND NOT MSVC)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
@@ -27,7 +30,8 @@ endfunction()
 # WIN32 makes a GUI program (no console); WIDE_ENTRY enters it through
 # wWinMain or wmain. For Windows the C++, GCC and thread runtimes are linked
 # statically: a player's machine has no MinGW runtime, so the program must
-# import Windows DLLs only.
+# import Windows DLLs only. The image carries no link time, and a release
+# build no symbols, so that the same sources give the same bytes.
 function(add_program name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "WIN32;WIDE_ENTRY" "" "")
   if(arg_WIN32)
@@ -37,7 +41,8 @@ function(add_program name)
   endif()
   project_options(${name})
   if(MINGW)
-    target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++)
+    target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp
+                                        $<$<CONFIG:Release>:-s>)
     if(arg_WIDE_ENTRY)
       target_link_options(${name} PRIVATE -municode)
     endif()

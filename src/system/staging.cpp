@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <system_error>
+#include <variant>
 
 namespace fs = std::filesystem;
 
@@ -76,10 +77,45 @@ std::string originals_left_in(const fs::path& staging) {
   return fmt::format("The game's original files that were not put back are in {}", path_to_utf8(staging));
 }
 
+// The folders that copying to `relatives` below `game_folder` will create.
+std::vector<fs::path> missing_folders(const fs::path& game_folder, const std::vector<fs::path>& relatives) {
+  std::set<fs::path> missing;
+  for (const fs::path& relative : relatives) {
+    for (fs::path folder = (game_folder / relative).parent_path();
+         folder.has_relative_path() && !fs::exists(folder); folder = folder.parent_path()) {
+      missing.insert(folder);
+    }
+  }
+  return {missing.begin(), missing.end()};
+}
+
+// Moves the game's file at `relative`, if there is one, to the same place
+// below `staging`. Whether it moved one, or why it could not.
+std::variant<bool, std::string> move_aside(const fs::path& game_folder, const fs::path& staging,
+                                           const fs::path& relative) {
+  const fs::path target = game_folder / relative;
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return false;  // nothing there yet
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return fmt::format("a folder stands where the patch file {} goes", path_to_utf8(target));
+  }
+  std::error_code error;
+  fs::create_directories((staging / relative).parent_path(), error);
+  const DWORD code = error ? static_cast<DWORD>(error.value()) : move_file(target, staging / relative, 0);
+  if (code != 0) {
+    return fmt::format("the game file {} could not be moved aside (error {})", path_to_utf8(target), code);
+  }
+  return true;
+}
+
 }  // namespace
 
 staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::path> destinations)
-    : game_folder_(std::move(game_folder)), destinations_(std::move(destinations)) {
+    : game_folder_(std::move(game_folder)),
+      destinations_(std::move(destinations)),
+      created_folders_(missing_folders(game_folder_, destinations_)) {
   // A staging folder here means that a run was killed before it had
   // committed or rolled back: its originals come back before anything else.
   if (const auto failure = put_back(game_folder_, staging(), files_below(staging()))) {
@@ -89,36 +125,15 @@ staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::pat
   }
   remove_empty_tree(staging());
 
-  std::set<fs::path> missing;
   for (const fs::path& relative : destinations_) {
-    for (fs::path folder = (game_folder_ / relative).parent_path();
-         folder.has_relative_path() && !fs::exists(folder); folder = folder.parent_path()) {
-      missing.insert(folder);
-    }
-  }
-  created_folders_.assign(missing.begin(), missing.end());
-
-  for (const fs::path& relative : destinations_) {
-    const fs::path target = game_folder_ / relative;
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-      continue;  // nothing there yet
-    }
-    std::string failure;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      failure = fmt::format("a folder stands where the patch file {} goes", path_to_utf8(target));
-    } else {
-      std::error_code error;
-      fs::create_directories((staging() / relative).parent_path(), error);
-      const DWORD code =
-          error ? static_cast<DWORD>(error.value()) : move_file(target, staging() / relative, 0);
-      if (code == 0) {
+    const auto moved = move_aside(game_folder_, staging(), relative);
+    if (const bool* done = std::get_if<bool>(&moved)) {
+      if (*done) {
         moved_.push_back(relative);
-        continue;
       }
-      failure =
-          fmt::format("the game file {} could not be moved aside (error {})", path_to_utf8(target), code);
+      continue;
     }
+    const std::string& failure = std::get<std::string>(moved);
     if (const auto undo_failure = put_back(game_folder_, staging(), moved_)) {
       throw rollback_failed_error(
           fmt::format("{}; {}. {}", failure, *undo_failure, originals_left_in(staging())));

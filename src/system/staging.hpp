@@ -47,7 +47,7 @@ class staged_replacement {
   std::filesystem::path staging() const { return game_folder_ / staging_folder_name; }
 
   std::filesystem::path game_folder_;
-  std::vector<std::filesystem::path> destinations_;
-  std::vector<std::filesystem::path> moved_;            // relative, in the order moved
+  std::vector<std::filesystem::path> destinations_;     // relative
   std::vector<std::filesystem::path> created_folders_;  // absolute, parents first
+  std::vector<std::filesystem::path> moved_;            // relative, in the order moved
 };

@@ -11,5 +11,12 @@ mkdir -p "$work/corpus" "$work/artifacts"
 cp -R "$seeds/." "$work/corpus/"
 
 # Inputs larger than any real manifest or configuration add nothing but time.
-exec "$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus"
+status=0
+touch "$work/started"
+"$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "FAIL: expected $(basename "$fuzzer") to end after ${seconds}s with no finding (exit 0)," \
+    "it exited with $status; inputs it kept:" $(find "$work/artifacts" -type f -newer "$work/started") >&2
+  exit "$status"
+fi

@@ -29,6 +29,11 @@ table=(
   icoutils /usr/bin/icotool
   xvfb /usr/bin/Xvfb
   fonts-wine /usr/share/wine/fonts/tahoma.ttf
+  # The release: its zip, its commit's time, and signing.
+  zip /usr/bin/zip
+  git /usr/bin/git
+  osslsigncode /usr/bin/osslsigncode
+  openssl /usr/bin/openssl
 )
 
 if [ "${1:-}" = --verify ]; then

@@ -65,7 +65,7 @@ std::vector<fs::path> manifest_files(const fs::path& folder, std::wostream& log)
     }
   }
   if (error) {
-    write_log_line(log, L"cannot list {}: {}\n", folder.native(), widen_utf8(error.message()));
+    write_log_line(log, L"cannot list {} (error {})\n", folder.native(), error.value());
     return {};
   }
   std::sort(files.begin(), files.end());

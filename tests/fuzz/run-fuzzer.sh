@@ -5,6 +5,8 @@
 # run; the seeds themselves are never written to. Crashing inputs land in
 # WORK_FOLDER/artifacts. Exits non-zero on any finding.
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 fuzzer=$1 seeds=$2 work=$3 seconds=$4
 
 mkdir -p "$work/corpus" "$work/artifacts"

@@ -6,6 +6,8 @@
 # before the installer's first line runs and can restrict the search.
 #   check_executable.sh OBJDUMP EXECUTABLE
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 objdump=$1
 executable=$2
 

@@ -4,6 +4,8 @@
 # own checksum file matches the zip.
 #   check_release_zip.sh BUILD_DIR ZIP_NAME
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 build=$(cd "$1" && pwd)
 zip_name=$2
 top=${zip_name%.zip}

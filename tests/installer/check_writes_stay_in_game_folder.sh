@@ -5,6 +5,8 @@
 # and links in the archives folder to other folders bring in nothing.
 #   check_writes_stay_in_game_folder.sh PREFIX BIN_DIR
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 export WINEPREFIX=$1 WINEDEBUG=-all
 bin=$2
 sandbox="$WINEPREFIX/drive_c/write-check"
@@ -28,6 +30,17 @@ run_installer() {
   wine "$bin/run_and_report.exe" 'C:\write-check\installer\patch_installer.exe' 'C:\write-check' </dev/null
 }
 
+# Runs the installer and checks that it ended with exit code $1.
+run_installer_expecting() {
+  local shown
+  shown=$(run_installer 2>&1 | tr -d '\r') || true
+  if ! grep -qx "Exit code: $1" <<<"$shown"; then
+    echo "FAIL: expected the installer to end with exit code $1; run_and_report.exe printed:" >&2
+    echo "$shown" >&2
+    exit 1
+  fi
+}
+
 check() {
   local name=$1 expected_changes=$2 before=$3 after=$4
   local delta changes outside
@@ -37,14 +50,14 @@ check() {
       p = $2; sub("^\\./drive_c/write-check/?", "", p); print (p == "" ? "." : p) }' <<<"$delta" | sort)
   outside=$(grep '^[<>]' <<<"$delta" | grep -v '^[<>] \./drive_c/write-check[/ ]' || true)
   if [ -n "$outside" ]; then
-    echo "FAIL ($name): written outside the game folder and the log:" >&2
+    echo "FAIL ($name): expected no change outside the game folder and the log, found:" >&2
     echo "$outside" >&2
     exit 1
   fi
   if [ "$changes" != "$expected_changes" ]; then
-    echo "FAIL ($name): the sandbox changed in" >&2
+    echo "FAIL ($name): the sandbox changed in (found)" >&2
     echo "$changes" >&2
-    echo "instead of" >&2
+    echo "instead of (expected)" >&2
     echo "$expected_changes" >&2
     exit 1
   fi
@@ -71,14 +84,14 @@ rm -f "$sandbox/install_log.log"
 # The game found through the registry: the patch files land, nothing else.
 wine reg add "$key" /v InstallPath /d 'C:\write-check\game' /f </dev/null >/dev/null 2>&1
 before=$(snapshot)
-run_installer | grep -q 'Exit code: 0'
+run_installer_expecting 0
 after=$(snapshot)
 check "installed" "$(printf '%s\n' game game/Data game/Data/level.map game/readme.txt)" "$before" "$after"
 
 # The game not found: the Steam search leaves its log, nothing else.
 wine reg delete "$key" /f </dev/null >/dev/null 2>&1
 before=$(snapshot)
-run_installer | grep -q 'Exit code: 2'
+run_installer_expecting 2
 after=$(snapshot)
 check "not found" "$(printf '%s\n' . install_log.log)" "$before" "$after"
 
@@ -90,7 +103,7 @@ ln -s ../../outside "$sandbox/installer/archives/elsewhere"
 ln -s .. "$sandbox/installer/archives/Data/circle"
 wine reg add "$key" /v InstallPath /d 'C:\write-check\game-with-links' /f </dev/null >/dev/null 2>&1
 before=$(snapshot)
-run_installer | grep -q 'Exit code: 0'
+run_installer_expecting 0
 after=$(snapshot)
 check "links not entered" \
   "$(printf '%s\n' game-with-links game-with-links/Data game-with-links/Data/level.map game-with-links/readme.txt)" \

@@ -6,6 +6,8 @@
 # skipped (exit code 77).
 #   check_full_disk_rolls_back.sh PREFIX BIN_DIR
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 export WINEPREFIX=$1 WINEDEBUG=-all
 bin=$2
 work="$WINEPREFIX/drive_c/full-disk-check"

@@ -6,6 +6,8 @@
 # patch under Wine; and the password shows up in no output and no file.
 #   check_signed_release.sh SOURCE_DIR BUILD_DIR PREFIX
 set -euo pipefail
+# A command that stops the check says so.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?, expected 0" >&2' ERR
 source=$1
 build=$(cd "$2" && pwd)
 export WINEPREFIX=$3 WINEDEBUG=-all

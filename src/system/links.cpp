@@ -26,6 +26,12 @@ std::optional<WIN32_FIND_DATAW> entry_of(const std::filesystem::path& path) {
 }
 
 std::optional<bool> link_stands_for_folder(const std::filesystem::path& path) {
+  // Asking for the attributes costs a fraction of a search: only a reparse
+  // point needs the search, for its tag.
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return std::nullopt;
+  }
   const auto entry = entry_of(path);
   if (!entry || !(entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return std::nullopt;

@@ -2,14 +2,16 @@
 # Configures, builds and runs the test suite:
 #   windows  the Windows build (MinGW-w64 cross compiler), its tests under Wine;
 #   host     the portable code on the Linux host, with AddressSanitizer and
-#            UndefinedBehaviorSanitizer (clang), and the fuzzers.
-#   test.sh [windows|host]   one half, or both (windows first) when none is given
+#            UndefinedBehaviorSanitizer (clang), and the fuzzers;
+#   release  the release of the current commit, built twice in different
+#            folders: the installer and the zip must be the same bytes.
+#   test.sh [windows|host|release]   one part, or all three when none is given
 # Installs what is missing first. Build folders: build/windows, build/host.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-usage() { echo "usage: tools/test.sh [windows|host]" >&2; exit 2; }
+usage() { echo "usage: tools/test.sh [windows|host|release]" >&2; exit 2; }
 
 windows() {
   tools/build-windows.sh build/windows
@@ -24,8 +26,10 @@ host() {
   ctest --test-dir build/host --output-on-failure
 }
 
+release() { tools/check-reproducible.sh; }
+
 case "$#:${1-}" in
-  0:) windows; host ;;
-  1:windows | 1:host) "$1" ;;
+  0:) windows; host; release ;;
+  1:windows | 1:host | 1:release) "$1" ;;
   *) usage ;;
 esac

@@ -1,17 +1,12 @@
 #include "system/links.hpp"
 
+#include "system/handle.hpp"
+
 #include <windows.h>
 
-#include <memory>
 #include <optional>
-#include <type_traits>
 
 namespace {
-
-struct find_closer {
-  void operator()(HANDLE search) const noexcept { ::FindClose(search); }
-};
-using unique_find = std::unique_ptr<std::remove_pointer_t<HANDLE>, find_closer>;
 
 // The entry itself, not what it stands for: the find functions do not follow
 // links.

@@ -13,10 +13,10 @@
 // are read. So the file is opened by the system with every sharing allowed,
 // and the C runtime is put on top of that handle for its text mode.
 unique_file open_shared_text_file(const std::filesystem::path& file) noexcept {
-  unique_handle handle{::CreateFileW(file.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (handle.get() == INVALID_HANDLE_VALUE) {
+  unique_hfile handle{::CreateFileW(file.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!handle) {
     return {};
   }
   // A descriptor, once made, owns the handle: closing it closes the handle.

@@ -37,9 +37,9 @@ std::string with_lf(std::string text) {
 // Whether `file` can be opened for reading with no sharing at all, which
 // fails while any other handle to it is open.
 bool opens_exclusively(const fs::path& file) {
-  const unique_handle handle(
+  const unique_hfile handle(
       ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return handle.get() != INVALID_HANDLE_VALUE;
+  return static_cast<bool>(handle);
 }
 
 }  // namespace

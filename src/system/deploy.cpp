@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -28,8 +29,8 @@ void end_list(std::wstring& list) { list.append(2, L'\0'); }
 // The place of `file` below the game folder. A link in `archives` may
 // resolve to a file elsewhere; its relative path then climbs out (or is
 // empty for another drive). Copying it would write outside the game folder,
-// so the whole patch is refused instead; so is a file that would land among
-// the originals waiting in the staging folder.
+// so the whole patch is refused instead; so is a file that would land in the
+// installer's own folders, among the game's originals.
 fs::path relative_destination(const fs::path& file, const fs::path& canonical_archives) {
   const fs::path relative = fs::weakly_canonical(file).lexically_relative(canonical_archives);
   const bool climbs_out =
@@ -38,7 +39,7 @@ fs::path relative_destination(const fs::path& file, const fs::path& canonical_ar
     throw std::runtime_error(fmt::format("the patch file {} lies outside the archives folder {}",
                                          path_to_utf8(file), path_to_utf8(canonical_archives)));
   }
-  if (*relative.begin() == staging_folder_name) {
+  if (is_staging_name(*relative.begin())) {
     throw std::runtime_error(
         fmt::format("the patch file {} would land in the installer's staging folder", path_to_utf8(file)));
   }
@@ -57,31 +58,70 @@ int shell_copy(const std::wstring& sources, const std::wstring& destinations) {
   return result == 0 && operation.fAnyOperationsAborted ? -1 : result;
 }
 
+// The size of the file `file`, or nothing when there is no such file.
+std::optional<unsigned long long> size_of_file(const fs::path& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The first of `destinations` that does not hold as many bytes as its file
+// of `files`, or nothing. The shell can answer success for a copy that
+// skipped a file (the player's "Skip" in its error dialog).
+std::optional<std::string> first_incomplete(const std::vector<fs::path>& files,
+                                            const std::vector<fs::path>& destinations) {
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    const auto source = size_of_file(files[index]);
+    const auto arrived = size_of_file(destinations[index]);
+    if (!arrived) {
+      return fmt::format("copying the patch files ended, but {} is missing",
+                         path_to_utf8(destinations[index]));
+    }
+    if (!source) {
+      return fmt::format("copying the patch files ended, but the patch file {} is gone",
+                         path_to_utf8(files[index]));
+    }
+    if (*source != *arrived) {
+      return fmt::format("copying the patch files ended, but {} holds {} bytes instead of {}",
+                         path_to_utf8(destinations[index]), *arrived, *source);
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& archives_folder,
                           const fs::path& game_folder) {
   const fs::path canonical_archives = fs::weakly_canonical(archives_folder);
   std::wstring sources;
-  std::wstring destinations;
+  std::wstring destination_list;
   std::vector<fs::path> relatives;
+  std::vector<fs::path> destinations;
   for (const fs::path& file : files) {
     relatives.push_back(relative_destination(file, canonical_archives));
+    destinations.push_back(game_folder / relatives.back());
     append_entry(sources, file);
-    append_entry(destinations, game_folder / relatives.back());
+    append_entry(destination_list, destinations.back());
   }
   end_list(sources);
-  end_list(destinations);
+  end_list(destination_list);
 
   staged_replacement staging(game_folder, std::move(relatives));
-  const int result = shell_copy(sources, destinations);
+  const int result = shell_copy(sources, destination_list);
   // With nothing to copy nothing can fail, whatever the shell answers (Wine
   // answers 5 for two empty lists).
-  if (files.empty() || result == 0) {
-    staging.commit();
-  } else if (result == -1) {
+  if (!files.empty() && result == -1) {
     staging.roll_back("copying the patch files was cancelled");
-  } else {
+  }
+  if (!files.empty() && result != 0) {
     staging.roll_back(fmt::format("copying the patch files failed (shell error {})", result));
   }
+  if (const auto incomplete = first_incomplete(files, destinations)) {
+    staging.roll_back(*incomplete);
+  }
+  staging.commit();
 }

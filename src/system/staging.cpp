@@ -1,58 +1,67 @@
 #include "system/staging.hpp"
 
+#include "system/file_operations.hpp"
 #include "system/text.hpp"
+#include "system/windows_error.hpp"
 
 #include <fmt/format.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <optional>
-#include <set>
-#include <system_error>
-#include <variant>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Renames `from` to `to` on its volume (never a copy); 0 or the error code.
-DWORD move_file(const fs::path& from, const fs::path& to, DWORD flags) {
-  return ::MoveFileExW(from.c_str(), to.c_str(), flags) ? 0 : ::GetLastError();
+std::string originals_left_in(const fs::path& staging) {
+  return fmt::format("The game's original files that were not put back are in {}", path_to_utf8(staging));
 }
 
-// Every file below `folder`, relative to it; empty when there is no folder.
-std::vector<fs::path> files_below(const fs::path& folder) {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (fs::recursive_directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    if (!entry->is_directory()) {
-      files.push_back(entry->path().lexically_relative(folder));
-    }
+std::string could_not_examine(const fs::path& path, unsigned long code) {
+  return describe_windows_error(fmt::format("the game file {} could not be examined", path_to_utf8(path)),
+                                code);
+}
+
+// Joins two failures, either of which may be missing.
+std::optional<std::string> joined(std::optional<std::string> first,
+                                  const std::optional<std::string>& second) {
+  if (!first || !second) {
+    return first ? first : second;
   }
-  return files;
+  return *first + "; " + *second;
 }
 
-// Removes `folders`, deepest first, where they are empty.
+// Every file below `folder`, relative to it. Throws rollback_failed_error
+// when the folder cannot be listed: the originals in it cannot be put back.
+std::vector<fs::path> originals_below(const fs::path& folder) {
+  folder_tree tree;
+  if (const auto failure = list_tree(folder, tree)) {
+    throw rollback_failed_error(fmt::format("{}. {}", *failure, originals_left_in(folder)));
+  }
+  for (fs::path& file : tree.files) {
+    file = file.lexically_relative(folder);
+  }
+  return std::move(tree.files);
+}
+
+// Removes `folders` where they are empty, deepest first.
 void remove_empty_folders(std::vector<fs::path> folders) {
   std::sort(folders.begin(), folders.end(),
             [](const fs::path& a, const fs::path& b) { return a.native().size() > b.native().size(); });
   for (const fs::path& folder : folders) {
-    ::RemoveDirectoryW(folder.c_str());
+    remove_folder(folder);
   }
 }
 
-// Removes `folder` and the empty folders below it.
-void remove_empty_tree(const fs::path& folder) {
-  std::vector<fs::path> folders{folder};
-  std::error_code error;
-  for (fs::recursive_directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
-    if (entry->is_directory()) {
-      folders.push_back(entry->path());
-    }
-  }
-  remove_empty_folders(std::move(folders));
+// Removes `folder` and the empty folders below it, as far as it can be
+// listed; whether it is gone.
+bool remove_empty_tree(const fs::path& folder) {
+  folder_tree tree;
+  list_tree(folder, tree);
+  tree.folders.push_back(folder);
+  remove_empty_folders(std::move(tree.folders));
+  return examine_path(folder).kind == path_kind::none;
 }
 
 // Moves the originals `relatives` from `staging` back below `game_folder`,
@@ -61,79 +70,126 @@ void remove_empty_tree(const fs::path& folder) {
 std::optional<std::string> put_back(const fs::path& game_folder, const fs::path& staging,
                                     const std::vector<fs::path>& relatives) {
   std::optional<std::string> failure;
+  std::set<fs::path> folders;
   for (const fs::path& relative : relatives) {
     const fs::path target = game_folder / relative;
-    std::error_code ignored;
-    fs::create_directories(target.parent_path(), ignored);
-    if (const DWORD code = move_file(staging / relative, target, MOVEFILE_REPLACE_EXISTING);
-        code && !failure) {
-      failure = fmt::format("putting back {} failed (error {})", path_to_utf8(target), code);
+    unsigned long code = create_folders(target.parent_path(), folders);
+    if (code == 0) {
+      code = move_file(staging / relative, target, true);
+    }
+    if (code && !failure) {
+      failure = describe_windows_error(fmt::format("putting back {} failed", path_to_utf8(target)), code);
     }
   }
   return failure;
 }
 
-std::string originals_left_in(const fs::path& staging) {
-  return fmt::format("The game's original files that were not put back are in {}", path_to_utf8(staging));
-}
+// What copying to the destinations will find in the game folder: the game
+// files it replaces, and the folders it creates.
+struct replacement_plan {
+  std::vector<fs::path> existing;  // relative
+  std::set<fs::path> missing_folders;
+};
 
-// The folders that copying to `relatives` below `game_folder` will create.
-std::vector<fs::path> missing_folders(const fs::path& game_folder, const std::vector<fs::path>& relatives) {
-  std::set<fs::path> missing;
-  for (const fs::path& relative : relatives) {
-    for (fs::path folder = (game_folder / relative).parent_path();
-         folder.has_relative_path() && !fs::exists(folder); folder = folder.parent_path()) {
-      missing.insert(folder);
+// Adds to `plan` the folders on the way to `relative` that are missing.
+void note_missing_folders(const fs::path& game_folder, const fs::path& relative, replacement_plan& plan) {
+  for (fs::path folder = relative.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+    const fs::path full = game_folder / folder;
+    if (plan.missing_folders.count(full)) {
+      return;  // and so are the ones above it
+    }
+    switch (const path_state state = examine_path(full); state.kind) {
+      case path_kind::folder:
+        return;
+      case path_kind::file:
+        throw game_unchanged_error(
+            fmt::format("a file stands where the patch needs the folder {}", path_to_utf8(full)));
+      case path_kind::unknown:
+        throw game_unchanged_error(could_not_examine(full, state.error));
+      case path_kind::none:
+      case path_kind::no_folder:
+        plan.missing_folders.insert(full);
     }
   }
-  return {missing.begin(), missing.end()};
 }
 
-// Moves the game's file at `relative`, if there is one, to the same place
-// below `staging`. Whether it moved one, or why it could not.
-std::variant<bool, std::string> move_aside(const fs::path& game_folder, const fs::path& staging,
-                                           const fs::path& relative) {
-  const fs::path target = game_folder / relative;
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    return false;  // nothing there yet
+// Examines every destination before anything is changed.
+replacement_plan plan_replacement(const fs::path& game_folder, const std::vector<fs::path>& relatives) {
+  replacement_plan plan;
+  for (const fs::path& relative : relatives) {
+    const fs::path target = game_folder / relative;
+    switch (const path_state state = examine_path(target); state.kind) {
+      case path_kind::none:
+        break;
+      case path_kind::no_folder:
+        note_missing_folders(game_folder, relative, plan);
+        break;
+      case path_kind::file:
+        plan.existing.push_back(relative);
+        break;
+      case path_kind::folder:
+        // Moving it aside would need the whole folder, and the commit would
+        // delete everything in it.
+        throw game_unchanged_error(
+            fmt::format("a folder stands where the patch file {} goes", path_to_utf8(target)));
+      case path_kind::unknown:
+        throw game_unchanged_error(could_not_examine(target, state.error));
+    }
   }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    return fmt::format("a folder stands where the patch file {} goes", path_to_utf8(target));
-  }
-  std::error_code error;
-  fs::create_directories((staging / relative).parent_path(), error);
-  const DWORD code = error ? static_cast<DWORD>(error.value()) : move_file(target, staging / relative, 0);
-  if (code != 0) {
-    return fmt::format("the game file {} could not be moved aside (error {})", path_to_utf8(target), code);
-  }
-  return true;
+  return plan;
 }
 
 }  // namespace
 
+bool is_staging_name(const fs::path& name) noexcept {
+  const auto same = [&](const wchar_t* reserved) {
+    return ::CompareStringOrdinal(name.c_str(), -1, reserved, -1, TRUE) == CSTR_EQUAL;
+  };
+  return same(staging_folder_name) || same(committed_folder_name);
+}
+
 staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::path> destinations)
-    : game_folder_(std::move(game_folder)),
-      destinations_(std::move(destinations)),
-      created_folders_(missing_folders(game_folder_, destinations_)) {
-  // A staging folder here means that a run was killed before it had
-  // committed or rolled back: its originals come back before anything else.
-  if (const auto failure = put_back(game_folder_, staging(), files_below(staging()))) {
+    : game_folder_(std::move(game_folder)), destinations_(std::move(destinations)) {
+  finish_earlier_runs();
+  const replacement_plan plan = plan_replacement(game_folder_, destinations_);
+  created_folders_.assign(plan.missing_folders.begin(), plan.missing_folders.end());
+  move_aside(plan.existing);
+}
+
+void staged_replacement::finish_earlier_runs() {
+  // A committed folder holds what a finished run replaced and had no time to
+  // delete. It is in the way of this run's commit.
+  const fs::path committed = game_folder_ / committed_folder_name;
+  if (const auto failure = remove_tree(committed)) {
+    throw game_unchanged_error(
+        fmt::format("the files that an earlier installation replaced, in {}, could not be deleted: {}",
+                    path_to_utf8(committed), *failure));
+  }
+  // A staging folder means that a run was killed before it had committed or
+  // rolled back: its originals come back before anything else.
+  if (const auto failure = put_back(game_folder_, staging(), originals_below(staging()))) {
     throw rollback_failed_error(
         fmt::format("an earlier run that did not finish left the game's files aside; {}. {}", *failure,
                     originals_left_in(staging())));
   }
   remove_empty_tree(staging());
+}
 
-  for (const fs::path& relative : destinations_) {
-    const auto moved = move_aside(game_folder_, staging(), relative);
-    if (const bool* done = std::get_if<bool>(&moved)) {
-      if (*done) {
-        moved_.push_back(relative);
-      }
+void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
+  std::set<fs::path> staging_folders;
+  for (const fs::path& relative : existing) {
+    const fs::path target = game_folder_ / relative;
+    const fs::path aside = staging() / relative;
+    unsigned long code = create_folders(aside.parent_path(), staging_folders);
+    if (code == 0) {
+      code = move_file(target, aside, false);
+    }
+    if (code == 0) {
+      moved_.push_back(relative);
       continue;
     }
-    const std::string& failure = std::get<std::string>(moved);
+    const std::string failure = describe_windows_error(
+        fmt::format("the game file {} could not be moved aside", path_to_utf8(target)), code);
     if (const auto undo_failure = put_back(game_folder_, staging(), moved_)) {
       throw rollback_failed_error(
           fmt::format("{}; {}. {}", failure, *undo_failure, originals_left_in(staging())));
@@ -143,33 +199,46 @@ staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::pat
   }
 }
 
-void staged_replacement::commit() noexcept {
-  std::error_code ignored;
-  fs::remove_all(staging(), ignored);
+void staged_replacement::commit() {
+  if (moved_.empty()) {
+    return;  // nothing was replaced, and no staging folder made
+  }
+  const fs::path committed = game_folder_ / committed_folder_name;
+  // A virus scanner that is reading a file that was just moved keeps the
+  // folder from being renamed for a moment.
+  unsigned long code = 0;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    code = move_file(staging(), committed, false);
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    ::Sleep(50);
+  }
+  if (code) {
+    roll_back(describe_windows_error(
+        fmt::format("the copy succeeded, but recording that in {} failed", path_to_utf8(committed)), code));
+  }
 }
 
 void staged_replacement::roll_back(const std::string& reason) {
-  const std::set<fs::path> moved(moved_.begin(), moved_.end());
   std::optional<std::string> failure;
   for (const fs::path& relative : destinations_) {
     const fs::path target = game_folder_ / relative;
-    if (moved.count(relative) || ::DeleteFileW(target.c_str())) {
-      continue;  // an original replaces it below
-    }
-    if (const DWORD code = ::GetLastError();
-        code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && !failure) {
-      failure = fmt::format("removing the patch file {} failed (error {})", path_to_utf8(target), code);
+    if (const unsigned long code = delete_file(target); code && !failure) {
+      failure = describe_windows_error(fmt::format("removing the patch file {} failed", path_to_utf8(target)),
+                                       code);
     }
   }
-  if (const auto put_back_failure = put_back(game_folder_, staging(), moved_)) {
-    failure = failure ? *failure + "; " + *put_back_failure : *put_back_failure;
-  }
+  failure = joined(failure, put_back(game_folder_, staging(), moved_));
   remove_empty_folders(created_folders_);
-  const bool originals_left = !files_below(staging()).empty();
-  remove_empty_tree(staging());
+  const bool originals_left = !remove_empty_tree(staging());
   if (failure) {
     throw rollback_failed_error(fmt::format("{}; undoing it, {}.{}", reason, *failure,
                                             originals_left ? " " + originals_left_in(staging()) : ""));
   }
   throw game_unchanged_error(reason);
+}
+
+void remove_replaced_originals(const fs::path& game_folder) {
+  remove_tree(game_folder / committed_folder_name);  // the next run deletes what is left
 }

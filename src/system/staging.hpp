@@ -1,13 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 // The patch was not installed and the game folder is as it was: a game file
-// could not be moved aside before the copy, or the copy failed and was
-// undone. what() says why.
+// could not be examined or moved aside before the copy, or the copy failed
+// and was undone. what() says why.
 struct game_unchanged_error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -22,22 +23,40 @@ struct rollback_failed_error : std::runtime_error {
 // patch is copied over them.
 inline constexpr wchar_t staging_folder_name[] = L".patch-rollback";
 
+// What the staging folder becomes, in one rename, once the copy has
+// succeeded: the originals in it are replaced for good and only wait to be
+// deleted. A run that finds it deletes it; a run that finds the staging
+// folder puts its originals back.
+inline constexpr wchar_t committed_folder_name[] = L".patch-rollback.done";
+
+// Whether `name` (one element of a path) names one of the two folders above
+// in any letter case, as Windows compares file names. Throws nothing.
+bool is_staging_name(const std::filesystem::path& name) noexcept;
+
 // Makes replacing files below a game folder undoable. Before the copy the
 // game's files at the destinations are renamed, with the same relative
 // paths, into the staging folder (on one volume, so no data moves); after
-// it, commit() drops them or roll_back() deletes what the copy wrote and
-// puts them back. A staging folder that a killed run left is put back first.
+// it, commit() records the success or roll_back() deletes what the copy
+// wrote and puts them back. What earlier runs left is dealt with first.
+// Needs the game folder's install lock for its whole life.
 class staged_replacement {
  public:
-  // Puts back what a killed run left in the staging folder, then moves aside
-  // the files at `destinations` (relative to `game_folder`) that exist.
-  // Throws rollback_failed_error when leftovers cannot be put back, and
-  // game_unchanged_error naming the file when one cannot be moved aside (what
-  // was moved is put back first) or a folder stands where a file must go.
+  // Deletes a committed folder that an earlier run left and puts back what a
+  // killed run left in the staging folder; then examines every destination
+  // (relative to `game_folder`) before it moves aside the files there.
+  // Throws game_unchanged_error, naming the file, when a committed folder
+  // cannot be deleted, a destination cannot be examined, a folder stands
+  // where a patch file goes or a file where the patch needs a folder, or a
+  // file cannot be moved aside (what was moved is put back first); and
+  // rollback_failed_error when something cannot be put back.
   staged_replacement(std::filesystem::path game_folder, std::vector<std::filesystem::path> destinations);
-  // Deletes the staging folder and the originals in it. Throws nothing; a
-  // staging folder that cannot be deleted is put back by the next run.
-  void commit() noexcept;
+  staged_replacement(const staged_replacement&) = delete;
+  staged_replacement& operator=(const staged_replacement&) = delete;
+
+  // Records that the copy succeeded: the staging folder becomes the
+  // committed folder in one rename. When that fails, undoes the copy as
+  // roll_back does, and throws as it does.
+  void commit();
   // Undoes the copy that failed for `reason`: deletes every destination file,
   // removes the folders the copy created and puts the originals back. Always
   // throws: game_unchanged_error with `reason`, or rollback_failed_error.
@@ -45,9 +64,17 @@ class staged_replacement {
 
  private:
   std::filesystem::path staging() const { return game_folder_ / staging_folder_name; }
+  void finish_earlier_runs();
+  void move_aside(const std::vector<std::filesystem::path>& existing);
 
   std::filesystem::path game_folder_;
   std::vector<std::filesystem::path> destinations_;     // relative
-  std::vector<std::filesystem::path> created_folders_;  // absolute, parents first
+  std::vector<std::filesystem::path> created_folders_;  // absolute
   std::vector<std::filesystem::path> moved_;            // relative, in the order moved
 };
+
+// Deletes the originals that a committed install replaced: the committed
+// folder, read-only files included. What cannot be deleted now is deleted by
+// the next run. Call it with the install lock still held. Throws only
+// std::bad_alloc.
+void remove_replaced_originals(const std::filesystem::path& game_folder);

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// File operations on a game folder as Windows performs them, each reporting
+// a failure by its Windows error code (0: done). Read-only files and folders
+// (as a disc leaves them) are changed like any other.
+
+// What stands at a path.
+enum class path_kind {
+  none,       // nothing, in a folder that exists
+  no_folder,  // a folder on the way to it is missing (or is a file)
+  file,       // a file, or a link to one
+  folder,     // a folder, or a link to one
+  unknown,    // Windows cannot tell; `error` says why
+};
+
+struct path_state {
+  path_kind kind = path_kind::none;
+  unsigned long error = 0;  // the Windows code when the kind is unknown
+};
+
+// What stands at `path` itself (a link at its end is not followed). Only
+// Windows' "file not found" and "path not found" mean that nothing is there.
+// Throws nothing.
+path_state examine_path(const std::filesystem::path& path) noexcept;
+
+// Creates `folder` and the folders above it that are missing, asking Windows
+// only about those not in `made`, to which it adds them. Returns 0 or the
+// Windows code. Throws only std::bad_alloc.
+unsigned long create_folders(const std::filesystem::path& folder, std::set<std::filesystem::path>& made);
+
+// Renames the file `from` to `to` (on one volume, so no data moves), with no
+// file at `to` allowed (replace false) or replacing the one there. Returns 0
+// or the Windows code. Throws nothing.
+unsigned long move_file(const std::filesystem::path& from, const std::filesystem::path& to,
+                        bool replace) noexcept;
+
+// Deletes the file `file`. Returns 0 when it is gone, also when it was never
+// there, or the Windows code. Throws nothing.
+unsigned long delete_file(const std::filesystem::path& file) noexcept;
+
+// Removes the folder `folder` when it is empty. Returns 0 or the Windows
+// code. Throws nothing.
+unsigned long remove_folder(const std::filesystem::path& folder) noexcept;
+
+// Everything below a folder, as full paths.
+struct folder_tree {
+  std::vector<std::filesystem::path> files;
+  std::vector<std::filesystem::path> folders;       // parents before their subfolders
+  std::vector<std::filesystem::path> folder_links;  // links to folders, not entered
+};
+
+// Lists everything below `folder` into `tree`, without entering links; a
+// missing folder gives an empty tree. Nothing, or what failed with the
+// Windows code when a folder cannot be listed (`tree` then holds what was
+// listed so far). Throws only std::bad_alloc.
+std::optional<std::string> list_tree(const std::filesystem::path& folder, folder_tree& tree);
+
+// Deletes `folder` and everything below it (links, not what they lead to).
+// Nothing when it is gone (also when it was never there), else what failed
+// first, with the Windows code: everything else is still deleted, or nothing
+// when the folder cannot be listed. Throws only std::bad_alloc.
+std::optional<std::string> remove_tree(const std::filesystem::path& folder);

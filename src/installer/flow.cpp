@@ -9,6 +9,7 @@
 #include "stores/epic_install.hpp"
 #include "stores/gog_install.hpp"
 #include "system/deploy.hpp"
+#include "system/install_lock.hpp"
 #include "system/process.hpp"
 #include "system/text.hpp"
 
@@ -70,8 +71,17 @@ exit_code run_installer(error_location& location) {
     return exit_code::game_not_found;
   }
 
+  // Held until the process ends: a second installer started meanwhile (a
+  // double click too many) would take this run's originals for its own.
+  const install_lock lock = lock_game_folder(*game_folder);
+  if (!lock) {
+    show_installer_busy(*game_folder);
+    return exit_code::unexpected_failure;
+  }
   const std::vector<fs::path> files = collect_archive_files(archives);
   deploy_archive_files(files, archives, *game_folder);
   show_installed(config);
+  // The install is complete without this; the player need not wait for it.
+  remove_replaced_originals(*game_folder);
   return exit_code::installed;
 }

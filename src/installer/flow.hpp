@@ -7,7 +7,7 @@ enum class exit_code : int {
   installed = 0,
   game_running = 1,
   game_not_found = 2,
-  unexpected_failure = 3,  // set by the entry point, never by the flow
+  unexpected_failure = 3,  // every failure, and another installer at work in the game folder
 };
 
 // Installs the patch in `archives` beside the executable: reads config.json,
@@ -15,7 +15,8 @@ enum class exit_code : int {
 // Epic, then the player when config.json allows it), copies the patch files
 // there and shows the outcome in one message box (none when the player
 // cancels the folder picker). Returns installed, game_running or
-// game_not_found. Catches nothing: every
+// game_not_found, or unexpected_failure when another installer is at work
+// in the game folder. Catches nothing: every
 // other failure leaves as an exception before any later stage runs, with the
 // file it came from, if any, recorded in `location`.
 exit_code run_installer(error_location& location);

@@ -45,6 +45,13 @@ bool ask_to_choose_again(const patch_config& config) {
   return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
 }
 
+void show_installer_busy(const std::filesystem::path& game_folder) {
+  show(widen_utf8(fmt::format("Another patch installer is installing into {} right now. Please run this "
+                              "installer again when that one has finished.",
+                              path_to_utf8(game_folder))),
+       failure_caption);
+}
+
 void show_installed(const patch_config& config) {
   show(L"Patch installed. Have fun ;)", installer_caption(config).c_str());
 }

@@ -2,6 +2,7 @@
 
 #include "patch/patch_config.hpp"
 
+#include <filesystem>
 #include <string>
 
 // Everything the player reads: each outcome's message box, with its texts,
@@ -27,6 +28,10 @@ folder_picker_texts folder_picker_texts_for(const patch_config& config);
 // "<process_name> is not in this folder. Please choose the folder where
 // <game> is installed." with Retry and Cancel; true for Retry.
 bool ask_to_choose_again(const patch_config& config);
+
+// Another installer is at work in `game_folder`; run this one again when it
+// has finished.
+void show_installer_busy(const std::filesystem::path& game_folder);
 
 // "Patch installed. Have fun ;)"
 void show_installed(const patch_config& config);

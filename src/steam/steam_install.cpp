@@ -29,24 +29,25 @@ acf_value parse_steam_file(acf_parser& parser, const unique_file& file) {
   return parser.parse_acf(stream);
 }
 
-// The first library whose manifest opens, or null. Text entries beside the
-// numbered libraries (the Steam client writes "contentstatsid") are not
-// libraries and are passed over without a log line.
-const acf_object::value_type* find_manifest_library(const patch_config& config, const acf_object& libraries,
-                                                    std::wostream& log) {
+// The first library whose manifest opens, with that manifest open, or
+// nothing. Text entries beside the numbered libraries (the Steam client
+// writes "contentstatsid") are not libraries and are passed over without a
+// log line.
+std::optional<library_candidate> find_manifest_library(const patch_config& config,
+                                                       const acf_object& libraries, std::wostream& log) {
   for (const auto& entry : libraries) {
     if (std::holds_alternative<std::u8string>(entry.second)) {
       continue;
     }
-    const library_candidate candidate = open_app_manifest(config, entry);
+    library_candidate candidate = open_app_manifest(config, entry);
     const bool found = candidate.manifest != nullptr;
     write_log_line(log, L"manifest found in {}: {}\n", candidate.library_folder.native(),
                    found ? L"true" : L"false");
     if (found) {
-      return &entry;
+      return candidate;
     }
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // Whether `install_folder`, from an app manifest, names a folder of its own
@@ -90,25 +91,23 @@ std::optional<fs::path> install_folder_from_libraries(const patch_config& config
                                                       error_location& location) {
   acf_parser parser;
   const fs::path list_file = steam_folder / "steamapps" / "libraryfolders.vdf";
-  acf_value list_document;
-  const acf_object::value_type* library = nullptr;
+  std::optional<library_candidate> candidate;
   {
     // The library entries are read while the search visits them.
     const reading_scope reading(location, list_file.lexically_normal());
-    list_document = parse_steam_file(parser, open_shared_text_file(list_file));
-    library = find_manifest_library(config, object_of(object_of(list_document)[u8"libraryfolders"]), log);
+    acf_value list_document = parse_steam_file(parser, open_shared_text_file(list_file));
+    candidate = find_manifest_library(config, object_of(object_of(list_document)[u8"libraryfolders"]), log);
   }
-  if (!library) {
+  if (!candidate) {
     write_log_line(log, L"no install folders found\n");
     return std::nullopt;
   }
-  const library_candidate candidate = open_app_manifest(config, *library);
-  const fs::path install_folder = read_install_dir(parser, candidate, config, location);
+  const fs::path install_folder = read_install_dir(parser, *candidate, config, location);
   if (!names_own_folder(install_folder)) {
     throw std::runtime_error(fmt::format("the app manifest of Steam app {} in {} names no install folder",
-                                         config.steam_id, path_to_utf8(candidate.library_folder)));
+                                         config.steam_id, path_to_utf8(candidate->library_folder)));
   }
-  fs::path game_folder = candidate.library_folder / "steamapps\\common" / install_folder;
+  fs::path game_folder = candidate->library_folder / "steamapps\\common" / install_folder;
   // A manifest left behind by a game that was moved or deleted by hand.
   if (!is_existing_folder(game_folder)) {
     write_log_line(log, L"install folder {} does not exist\n", game_folder.native());
@@ -134,5 +133,12 @@ std::optional<fs::path> locate_steam_install(const patch_config& config, error_l
     return std::nullopt;
   }
   const fs::path steam_folder(steam.text.c_str());  // up to the first NUL
+  // A value that an uninstalled Steam left behind: Steam is not here, as
+  // for no value at all. (An empty value names the current folder.)
+  std::error_code error;
+  if (!fs::is_directory(steam_folder.empty() ? fs::path(".") : steam_folder, error)) {
+    write_log_line(log, L"Steam folder {} does not exist\n", steam_folder.native());
+    return std::nullopt;
+  }
   return install_folder_from_libraries(config, steam_folder, log, location);
 }

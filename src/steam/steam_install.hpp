@@ -10,8 +10,9 @@
 
 // The game's folder in the first Steam library (in key order) that holds the
 // game's app manifest: <library>\steamapps\common\<installdir>. Nothing when
-// Steam's folder is not in the registry, no library holds the manifest or
-// the folder it names does not exist.
+// Steam's folder is not in the registry or does not exist (an uninstalled
+// Steam leaves its value behind), no library holds the manifest or the
+// folder it names does not exist.
 // Rewrites install_log.log in the current folder with what it tried.
 // Throws the parser's errors for a malformed library list or manifest,
 // std::bad_variant_access or std::out_of_range for one that lacks what it

@@ -86,6 +86,12 @@ TEST(game_search, the_first_source_that_knows_an_existing_folder_wins) {
          world.install_through_epic(world.game(L"Epic"));
          return std::optional(world.install_through_steam());
        }},
+      {"a SteamPath left by an uninstalled Steam passes on to GOG",
+       [](const search_world& world) {
+         world.steam.register_steam((world.games.path() / "Steam-was-here").native());
+         world.gog.register_game(KEY_WOW64_32KEY, world.game(L"GOG").native());
+         return std::optional(world.game(L"GOG"));
+       }},
       {"GOG's 32-bit registry before its 64-bit one and Epic",
        [](const search_world& world) {
          world.gog.register_game(KEY_WOW64_64KEY, world.game(L"GOG 64").native());

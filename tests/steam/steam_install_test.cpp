@@ -119,6 +119,14 @@ TEST(steam_install, steam_path_values) {
   EXPECT_EQ(run.log.substr(0, run.log.find('\n') + 1),
             "attempt to get Steam install path returned status 0x00000000 and path \r\n");
 
+  // A value that an uninstalled Steam left behind: Steam is not here.
+  const fs::path gone = work.path() / "Steam-was-here";
+  steam.register_steam(gone.native());
+  run = run_lookup(work.path());
+  EXPECT_EQ(run.error, "");
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(run.log, status_line(gone) + "Steam folder " + path_to_utf8(gone) + " does not exist\r\n");
+
   // Forward slashes as the client stores them, and a trailing separator.
   steam.register_steam(steam.steam_folder().generic_wstring() + L"/");
   steam.write_library_list(one_library_list(steam.library(L"Lib")));

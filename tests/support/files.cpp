@@ -20,8 +20,17 @@ temp_folder::temp_folder() {
 }
 
 temp_folder::~temp_folder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  std::error_code error;
+  if (fs::remove_all(path_, error) != static_cast<std::uintmax_t>(-1)) {
+    return;
+  }
+  // Windows deletes no read-only file: make everything writable first.
+  for (fs::recursive_directory_iterator entry(path_, error), end; !error && entry != end;
+       entry.increment(error)) {
+    std::error_code ignored;
+    fs::permissions(entry->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, error);
 }
 
 fs::path write_file(const fs::path& file, std::string_view content) {

@@ -160,10 +160,14 @@ std::map<std::string, std::string> tree_below(const fs::path& folder) {
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     const std::string name =
         path_to_utf8(fs::path(entry.path().lexically_relative(folder).generic_wstring()));
-    if (entry.is_directory()) {
+    std::error_code error;
+    const fs::file_type type = entry.status(error).type();
+    if (type == fs::file_type::directory) {
       tree[name + "/"] = "";
-    } else {
+    } else if (type == fs::file_type::regular) {
       tree[name] = read_file(entry.path());
+    } else {
+      tree[name] = "(not a file: " + error.message() + ")";  // a link to itself, say
     }
   }
   return tree;

@@ -120,7 +120,8 @@ std::wstring widened(const std::string& utf8);
 std::set<std::string> files_below(const std::filesystem::path& folder);
 
 // Everything below `folder`: each file's generic relative path with its
-// bytes, each folder's with a trailing "/" and no bytes.
+// bytes, each folder's with a trailing "/" and no bytes, and each entry that
+// is neither with a note.
 std::map<std::string, std::string> tree_below(const std::filesystem::path& folder);
 
 // A file of the test data, copied beside the test executables.

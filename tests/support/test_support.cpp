@@ -230,6 +230,49 @@ std::wstring text_of(HWND window, int control) {
   return buffer.data();
 }
 
+void set_read_only(const fs::path& path, bool read_only) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      !::SetFileAttributesW(path.c_str(), read_only ? attributes | FILE_ATTRIBUTE_READONLY
+                                                    : attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    throw_last_error("SetFileAttributesW");
+  }
+}
+
+void make_unix_link(const fs::path& link, const std::string& target) {
+  // Wine's own export: the Unix path of a Windows one, on the process heap.
+  using unix_name_of = char*(CDECL*)(const wchar_t*);
+  const auto unix_name = reinterpret_cast<unix_name_of>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* const folder = unix_name ? unix_name(link.parent_path().c_str()) : nullptr;
+  if (!folder) {
+    throw std::runtime_error("no Unix path for " + link.parent_path().string());
+  }
+  const std::string unix_link = std::string(folder) + "/" + link.filename().string();
+  ::HeapFree(::GetProcessHeap(), 0, folder);
+  // Wine runs a Unix program when asked to start one, with these arguments.
+  std::wstring command_line =
+      L"ln -s \"" + fs::path(target).native() + L"\" \"" + fs::path(unix_link).native() + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(L"Z:\\bin\\ln", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    throw_last_error("CreateProcessW");
+  }
+  // Wine gives no handle to wait on for a Unix process: wait for the link.
+  const unique_handle owned_process(process.hProcess);
+  const unique_handle thread(process.hThread);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      throw std::runtime_error("ln -s " + target + " " + unix_link + " made no link");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 program_run run_and_dismiss(const fs::path& executable, const fs::path& working_folder,
                             std::chrono::milliseconds timeout) {
   gui_program program(executable, working_folder);

@@ -101,6 +101,16 @@ void choose_folder(HWND picker, const std::filesystem::path& folder);
 // The text of `window`, or of its control `control` when given.
 std::wstring text_of(HWND window, int control = 0);
 
+// Sets or clears the read-only attribute of `path`, as a disc or an
+// archiver leaves it. Throws std::system_error when Windows refuses.
+void set_read_only(const std::filesystem::path& path, bool read_only = true);
+
+// Makes `link` a Unix symbolic link to `target` (a Unix path, relative to the
+// link's folder), as only a Unix program can make one under Wine: the way to
+// make an entry that Windows cannot examine (a link to itself). Throws
+// std::runtime_error when that fails or the tests do not run under Wine.
+void make_unix_link(const std::filesystem::path& link, const std::string& target);
+
 // What a run of a GUI program showed and returned.
 struct program_run {
   bool box_shown = false;

@@ -2,17 +2,21 @@
 # Whole-run benchmark of the installer under Wine: times complete runs of
 # patch_installer.exe on a generated patch of 2,000 files (200 MiB) against
 # bare_copy.exe, which makes only the installer's one shell copy of the same
-# lists, and prints medians, extremes and the ratio of the two.
+# lists, and prints medians, extremes and the ratio of the two, in two cases:
+#   new      into an empty game folder: every file is new;
+#   replace  into a game folder that already holds every patch file: the
+#            installer moves each aside and copies, the bare copy overwrites
+#            in place.
 #
 # Everything lives in build/bench-install: an optimised build of its own
 # (so that it never races a build in build/windows), the patch beside a copy
 # of each program, and a private Wine prefix in which the made-up game is
 # registered. The patch is generated once from a fixed seed and kept.
 #
-# Each run starts from an empty game folder, with the patch in the page cache
-# (both programs have one untimed run first) and nothing left to write back.
-# The two programs take turns, in the order A B B A A B ..., so that drift on
-# a busy machine falls on both. timed_run.exe measures inside Wine, from
+# Each run starts from its case's game folder, with the patch in the page
+# cache (both programs have one untimed run first) and nothing left to write
+# back. The two programs take turns, in the order A B B A A B ..., and the
+# cases alternate, so that drift on a busy machine falls on all. timed_run.exe measures inside Wine, from
 # CreateProcessW to the end of the process, and presses OK on the installer's
 # closing message box as soon as it appears.
 #   BENCH_RUNS=N tools/bench-install.sh   (N timed runs of each; default 7)
@@ -70,11 +74,16 @@ register_game() {
 
 tree_size() { find "$1" -type f ! -name config.json -printf '%s\n' | awk '{n++; s+=$1} END {printf "%d %d\n", n, s}'; }
 
-# An empty game folder, and the previous run's writes on disk rather than
-# being written back during the next run.
-empty_game_folder() {
+# The game folder of case $1 (new: empty; replace: holding every patch file
+# already), and the previous run's writes on disk rather than being written
+# back during the next run.
+prepare_game_folder() {
   rm -rf "$game"
   mkdir -p "$game"
+  if [ "$1" = replace ]; then
+    cp -r "$bench/archives/." "$game/"
+    rm "$game/config.json"
+  fi
   sync
 }
 
@@ -85,24 +94,24 @@ bare_command=("$(windows_path "$bench/bare_copy.exe")" "$(windows_path "$bench")
 # The figure named $1 in timed_run.exe's output $2.
 field() { awk -v key="$1" '$1 == key { sub(/^[^ ]+ ?/, ""); print }' <<<"$2"; }
 
-# Runs one program (installer or bare) from an empty game folder, checks its
-# outcome and the files that arrived, and prints "program elapsed box process".
+# Runs one program (installer or bare) in case $2, checks its outcome and the
+# files that arrived, and prints "case program elapsed box process".
 run_once() {
-  local program=$1 output expected_box=""
+  local program=$1 case=$2 output expected_box=""
   local -n command=${program}_command
   if [ "$program" = installer ]; then expected_box="Patch installed. Have fun ;)"; fi
-  empty_game_folder
+  prepare_game_folder "$case"
   output=$(wine "$build/bin/timed_run.exe" "${command[@]}" </dev/null | tr -d '\r') || true
   if [ "$(field exit_code "$output")" != 0 ] || [ "$(field box_text "$output")" != "$expected_box" ]; then
-    echo "$program run failed:" >&2
+    echo "$program run ($case) failed:" >&2
     echo "$output" >&2
     exit 1
   fi
   if [ "$(tree_size "$game")" != "$expected" ]; then
-    echo "$program run left $(tree_size "$game") (files bytes) in the game folder, expected $expected" >&2
+    echo "$program run ($case) left $(tree_size "$game") (files bytes) in the game folder, expected $expected" >&2
     exit 1
   fi
-  echo "$program $(field elapsed_ms "$output") $(field box_ms "$output") $(field process_ms "$output")"
+  echo "$case $program $(field elapsed_ms "$output") $(field box_ms "$output") $(field process_ms "$output")"
 }
 
 make_patch
@@ -113,17 +122,19 @@ echo "== Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), 
 
 echo "== Warm-up (untimed): one run of each"
 find "$bench/archives" -type f -exec cat {} + >/dev/null
-run_once installer >/dev/null
-run_once bare >/dev/null
+run_once installer new >/dev/null
+run_once bare new >/dev/null
 
 results=$bench/results.txt
-echo "# program elapsed_ms box_ms process_ms" >"$results"
-echo "== $runs timed runs of each (ms)"
+echo "# case program elapsed_ms box_ms process_ms" >"$results"
+echo "== $runs timed runs of each program in each case (ms)"
 for ((run = 1; run <= runs; run++)); do
   order=(installer bare)
   if ((run % 2 == 0)); then order=(bare installer); fi
-  for program in "${order[@]}"; do
-    run_once "$program" | tee -a "$results"
+  for case in new replace; do
+    for program in "${order[@]}"; do
+      run_once "$program" "$case" | tee -a "$results"
+    done
   done
 done
 
@@ -132,26 +143,21 @@ summarize() {
   sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
                                       printf "%.1f %.1f %.1f\n", m, v[1], v[NR] }'
 }
-# Column $2 of the results file, for program $1.
-column_of() { awk -v program="$1" -v column="$2" '$1 == program { print $column }' "$results"; }
-
-read -r inst_med inst_min inst_max < <(column_of installer 2 | summarize)
-read -r bare_med bare_min bare_max < <(column_of bare 2 | summarize)
-read -r box_med box_min box_max < <(column_of installer 3 | summarize)
-read -r after_med after_min after_max < <(awk '$1 == "installer" { print $2 - $3 }' "$results" | summarize)
-read -r inst_life _ _ < <(column_of installer 4 | summarize)
-read -r bare_life _ _ < <(column_of bare 4 | summarize)
+# Column $3 of the results file, for case $1 and program $2.
+column_of() { awk -v case="$1" -v program="$2" -v column="$3" '$1 == case && $2 == program { print $column }' "$results"; }
 
 echo
-echo "== Summary: $runs runs each, ms from CreateProcessW to the end of the process"
-printf '%-34s %9s %9s %9s\n' "" median min max
-printf '%-34s %9s %9s %9s\n' "installer (whole run)" "$inst_med" "$inst_min" "$inst_max"
-printf '%-34s %9s %9s %9s\n' "bare copy" "$bare_med" "$bare_min" "$bare_max"
-printf '%-34s %9s %9s %9s\n' "installer, start to box found" "$box_med" "$box_min" "$box_max"
-printf '%-34s %9s %9s %9s\n' "installer, box found to exit" "$after_med" "$after_min" "$after_max"
-awk -v a="$inst_med" -v b="$bare_med" -v ma="$inst_min" -v mb="$bare_min" -v c="$box_med" -v la="$inst_life" -v lb="$bare_life" 'BEGIN {
-  printf "ratio installer / bare copy (medians): %.3f (target at most 1.05)\n", a / b
-  printf "ratio installer / bare copy (minima): %.3f\n", ma / mb
-  printf "ratio installer up to its box / bare copy (medians): %.3f\n", c / b
-  printf "process lifetimes by GetProcessTimes (medians): installer %.1f, bare copy %.1f\n", la, lb }'
+echo "== Summary: $runs runs each, ms from CreateProcessW"
+printf '%-8s %-34s %9s %9s %9s\n' case "" median min max
+for case in new replace; do
+  read -r inst_med inst_min inst_max < <(column_of "$case" installer 3 | summarize)
+  read -r box_med box_min box_max < <(column_of "$case" installer 4 | summarize)
+  read -r bare_med bare_min bare_max < <(column_of "$case" bare 3 | summarize)
+  printf '%-8s %-34s %9s %9s %9s\n' "$case" "installer, to its box" "$box_med" "$box_min" "$box_max"
+  printf '%-8s %-34s %9s %9s %9s\n' "$case" "installer, to the end of the process" "$inst_med" "$inst_min" "$inst_max"
+  printf '%-8s %-34s %9s %9s %9s\n' "$case" "bare copy, to the end of the process" "$bare_med" "$bare_min" "$bare_max"
+  awk -v c="$case" -v a="$box_med" -v b="$bare_med" -v ma="$box_min" -v mb="$bare_min" 'BEGIN {
+    printf "%-8s ratio installer to its box / bare copy: medians %.3f (target at most 1.05), minima %.3f\n",
+           c, a / b, ma / mb }'
+done
 echo "raw figures: $results"

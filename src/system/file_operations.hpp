@@ -66,3 +66,8 @@ std::optional<std::string> list_tree(const std::filesystem::path& folder, folder
 // first, with the Windows code: everything else is still deleted, or nothing
 // when the folder cannot be listed. Throws only std::bad_alloc.
 std::optional<std::string> remove_tree(const std::filesystem::path& folder);
+
+// The bytes of the file `file`, which may be read by others meanwhile.
+// Throws windows_error naming the file when it cannot be opened or read
+// (code() tells "not found" apart), or is larger than `largest` bytes.
+std::string read_small_file(const std::filesystem::path& file, std::size_t largest);

@@ -1,0 +1,159 @@
+#include "system/sha256.hpp"
+
+#include "system/handle.hpp"
+#include "system/text.hpp"
+#include "system/windows_error.hpp"
+
+#include <fmt/format.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <bcrypt.h>
+
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Read in pieces this large: few calls, and memory that stays small.
+constexpr DWORD piece_size = 1 << 20;
+
+struct library_freer {
+  void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
+};
+using unique_module = std::unique_ptr<std::remove_pointer_t<HMODULE>, library_freer>;
+
+// bcrypt.dll is no KnownDLL: loaded by its full path in System32, never found
+// by a search that could reach the installer's own folder.
+unique_module load_bcrypt() {
+  std::array<wchar_t, MAX_PATH> folder{};
+  const UINT length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  if (length == 0 || length >= folder.size()) {
+    throw windows_error("finding the System32 folder failed", ::GetLastError());
+  }
+  const fs::path file = fs::path(folder.data()) / "bcrypt.dll";
+  unique_module module(::LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module) {
+    throw windows_error("loading " + path_to_utf8(file) + " failed", ::GetLastError());
+  }
+  return module;
+}
+
+template <class function_type>
+function_type* function_of(HMODULE module, const char* name) {
+  auto* const function =
+      reinterpret_cast<function_type*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  if (!function) {
+    throw windows_error(fmt::format("bcrypt.dll has no {}", name), ::GetLastError());
+  }
+  return function;
+}
+
+}  // namespace
+
+// The library and the functions of it that hashing uses.
+struct bcrypt_library {
+  unique_module module = load_bcrypt();
+  decltype(&::BCryptOpenAlgorithmProvider) open =
+      function_of<decltype(::BCryptOpenAlgorithmProvider)>(module.get(), "BCryptOpenAlgorithmProvider");
+  decltype(&::BCryptCloseAlgorithmProvider) close =
+      function_of<decltype(::BCryptCloseAlgorithmProvider)>(module.get(), "BCryptCloseAlgorithmProvider");
+  decltype(&::BCryptCreateHash) create =
+      function_of<decltype(::BCryptCreateHash)>(module.get(), "BCryptCreateHash");
+  decltype(&::BCryptHashData) hash = function_of<decltype(::BCryptHashData)>(module.get(), "BCryptHashData");
+  decltype(&::BCryptFinishHash) finish =
+      function_of<decltype(::BCryptFinishHash)>(module.get(), "BCryptFinishHash");
+  decltype(&::BCryptDestroyHash) destroy =
+      function_of<decltype(::BCryptDestroyHash)>(module.get(), "BCryptDestroyHash");
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+
+  bcrypt_library() {
+    check(open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0), "BCryptOpenAlgorithmProvider");
+  }
+  ~bcrypt_library() { close(algorithm, 0); }
+  bcrypt_library(const bcrypt_library&) = delete;
+  bcrypt_library& operator=(const bcrypt_library&) = delete;
+
+  static void check(NTSTATUS status, const char* operation) {
+    if (status < 0) {
+      throw windows_error(fmt::format("{} failed", operation), static_cast<unsigned long>(status));
+    }
+  }
+};
+
+namespace {
+
+// One hash in progress, destroyed with its scope.
+class running_hash {
+ public:
+  explicit running_hash(const bcrypt_library& library) : library_(library) {
+    // Without a buffer of ours, BCrypt keeps the hash's state itself.
+    library.check(library.create(library.algorithm, &hash_, nullptr, 0, nullptr, 0, 0), "BCryptCreateHash");
+  }
+  ~running_hash() { library_.destroy(hash_); }
+  running_hash(const running_hash&) = delete;
+  running_hash& operator=(const running_hash&) = delete;
+
+  void add(const void* data, std::size_t size) {
+    library_.check(
+        library_.hash(hash_, static_cast<PUCHAR>(const_cast<void*>(data)), static_cast<ULONG>(size), 0),
+        "BCryptHashData");
+  }
+  sha256_digest finish() {
+    sha256_digest digest{};
+    library_.check(library_.finish(hash_, digest.data(), static_cast<ULONG>(digest.size()), 0),
+                   "BCryptFinishHash");
+    return digest;
+  }
+
+ private:
+  const bcrypt_library& library_;
+  BCRYPT_HASH_HANDLE hash_ = nullptr;
+};
+
+}  // namespace
+
+std::string to_hex(const sha256_digest& digest) {
+  std::string hex;
+  hex.reserve(2 * digest.size());
+  for (const std::uint8_t byte : digest) {
+    hex += fmt::format("{:02x}", byte);
+  }
+  return hex;
+}
+
+sha256::sha256() : library_(std::make_unique<bcrypt_library>()) {}
+
+sha256::~sha256() = default;
+
+sha256_digest sha256::of(std::string_view bytes) const {
+  running_hash hash(*library_);
+  hash.add(bytes.data(), bytes.size());
+  return hash.finish();
+}
+
+std::optional<sha256_digest> sha256::of_file(const fs::path& file, const hash_progress& progress) const {
+  // Sequential reading lets Windows read ahead.
+  const unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!handle) {
+    throw windows_error(fmt::format("opening {} failed", path_to_utf8(file)), ::GetLastError());
+  }
+  running_hash hash(*library_);
+  std::vector<char> piece(piece_size);
+  std::uint64_t done = 0;
+  while (true) {
+    DWORD read = 0;
+    if (!::ReadFile(handle.get(), piece.data(), piece_size, &read, nullptr)) {
+      throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
+    }
+    if (read == 0) {
+      return hash.finish();
+    }
+    hash.add(piece.data(), read);
+    done += read;
+    if (progress && !progress(done)) {
+      return std::nullopt;
+    }
+  }
+}

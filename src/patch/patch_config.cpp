@@ -1,5 +1,8 @@
 #include "patch/patch_config.hpp"
 
+#include "patch/checksums.hpp"
+#include "patch/relative_path.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -13,6 +16,36 @@ void read_optional(const nlohmann::json& document, const char* key, value_type& 
   if (const auto member = document.find(key); member != document.end()) {
     field = member->get<value_type>();
   }
+}
+
+// `path` of the member `member` as a normalized relative path; empty stays
+// empty.
+std::string relative_member(const std::string& path, const std::string& member) {
+  if (path.empty()) {
+    return path;
+  }
+  if (auto normal = normalized_relative_path(path)) {
+    return *normal;
+  }
+  throw config_error(member + ": " + path + " is not a path below its folder");
+}
+
+game_version read_game_version(const nlohmann::json& entry, std::size_t index) {
+  const std::string member = "game_versions[" + std::to_string(index) + "]";
+  game_version version;
+  version.name = entry.at("name").get<std::string>();
+  const nlohmann::json& files = entry.at("files");
+  if (!files.is_object() || files.empty()) {
+    throw config_error(member + ".files: expected an object from each file's path to its SHA-256");
+  }
+  for (const auto& [path, hash] : files.items()) {
+    const std::optional<std::string> normal = normalized_sha256(hash.get_ref<const std::string&>());
+    if (!normal) {
+      throw config_error(member + ".files: the hash of " + path + " is not 64 hexadecimal digits");
+    }
+    version.files.emplace_back(relative_member(path, member + ".files"), *normal);
+  }
+  return version;
 }
 
 }  // namespace
@@ -38,5 +71,15 @@ patch_config read_patch_config(std::istream& input) {
   read_optional(document, "gog_id", config.gog_id);
   read_optional(document, "epic_app_name", config.epic_app_name);
   read_optional(document, "ask_for_folder", config.ask_for_folder);
+  read_optional(document, "checksums", config.checksums);
+  config.checksums = relative_member(config.checksums, "checksums");
+  read_optional(document, "executable_path", config.executable_path);
+  config.executable_path = relative_member(config.executable_path, "executable_path");
+  if (const auto versions = document.find("game_versions"); versions != document.end()) {
+    const auto entries = versions->get<std::vector<nlohmann::json>>();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+      config.game_versions.push_back(read_game_version(entries[index], index));
+    }
+  }
   return config;
 }

@@ -2,11 +2,24 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
+
+// A version of the game that the patch was made for: the files that tell it
+// apart, each with its SHA-256.
+struct game_version {
+  std::string name;  // as players know it, e.g. "1.2 (Steam)"
+  // Paths relative to the game folder (elements joined by '/') and their
+  // SHA-256 as 64 lower-case hexadecimal digits.
+  std::vector<std::pair<std::string, std::string>> files;
+};
 
 // Everything that ties the installer to one game, read from config.json.
-// All texts are UTF-8. The last three members are optional in the file; an
-// empty id or name means that store is not searched.
+// All texts are UTF-8. Every member after steam_id is optional in the file;
+// an empty id or name means that store is not searched, and an empty value
+// of the last three that the feature is not used.
 struct patch_config {
   std::string game_name;        // shown in every message
   std::string process_name;     // executable file name, e.g. "Game.exe"
@@ -16,6 +29,20 @@ struct patch_config {
   std::string gog_id;           // GOG product id, as text
   std::string epic_app_name;    // AppName in the Epic Games launcher's manifests
   bool ask_for_folder = false;  // ask the player when no lookup finds the game
+  // The checksum file in archives, relative to it ('/' between elements):
+  // the patch is then exactly the files it lists, which must match.
+  std::string checksums;
+  std::vector<game_version> game_versions;  // a folder must hold one of them
+  // The game's executable relative to the game folder ('/' between
+  // elements); empty: process_name directly in it.
+  std::string executable_path;
+};
+
+// A member that the JSON library reads but that does not make sense, such as
+// a hash that is not 64 hexadecimal digits or a path that leaves its folder.
+// what() names the member.
+struct config_error : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
 // Reads config.json through read_patch_config. A file that cannot be opened
@@ -24,8 +51,12 @@ patch_config load_patch_config(const std::filesystem::path& file);
 
 // Reads the configuration from `input`: its first JSON value must be an
 // object with the five required members above as strings, and may hold
-// gog_id and epic_app_name as strings and ask_for_folder as a boolean;
-// anything after that value is ignored. Throws nlohmann::json::parse_error for
-// empty or malformed input, nlohmann::json::type_error for a value of the
-// wrong type and nlohmann::json::out_of_range for a missing member.
+// gog_id, epic_app_name, checksums and executable_path as strings,
+// ask_for_folder as a boolean and game_versions as an array of objects, each
+// with a string `name` and an object `files` from path to SHA-256; anything
+// after that value is ignored. Throws nlohmann::json::parse_error for empty
+// or malformed input, nlohmann::json::type_error for a value of the wrong
+// type, nlohmann::json::out_of_range for a missing member, and config_error
+// for a path that is not below its folder, a hash that is not 64
+// hexadecimal digits or a version without files.
 patch_config read_patch_config(std::istream& input);

@@ -116,8 +116,8 @@ TEST(config, optional_members_for_other_stores_and_the_folder_picker) {
       {"none of them", "", "", "", false, 0},
       {"all of them", R"("gog_id": "1207658924", "epic_app_name": "Kinglet", "ask_for_folder": true)",
        "1207658924", "Kinglet", true, 0},
-      {"empty texts, as in a template", R"("gog_id": "", "epic_app_name": "", "ask_for_folder": false)", "", "",
-       false, 0},
+      {"empty texts, as in a template", R"("gog_id": "", "epic_app_name": "", "ask_for_folder": false)", "",
+       "", false, 0},
       {"gog_id a number", R"("gog_id": 1207658924)", "", "", false, 302},
       {"epic_app_name null", R"("epic_app_name": null)", "", "", false, 302},
       {"ask_for_folder a string", R"("ask_for_folder": "yes")", "", "", false, 302},
@@ -161,4 +161,56 @@ TEST(config, release_example_loads_with_its_notes_ignored) {
   EXPECT_EQ(config.gog_id, "");
   EXPECT_EQ(config.epic_app_name, "");
   EXPECT_TRUE(config.ask_for_folder);
+}
+
+TEST(config, sealing_versions_and_the_executable_place) {
+  const std::string hash(64, 'a');
+  struct row {
+    const char* name;
+    std::string members;   // added to the five required ones
+    std::string expected;  // what the loaded members read as, or the config_error's text
+  };
+  const row rows[] = {
+      {"none of them", "", "checksums= executable_path= versions=0"},
+      {"paths normalized", R"("checksums": ".\\Seal\\SHA256SUMS", "executable_path": "Bin/./Win64\\G.exe")",
+       "checksums=Seal/SHA256SUMS executable_path=Bin/Win64/G.exe versions=0"},
+      {"two versions, hashes in lower case",
+       R"x("game_versions": [{"name": "1.2 (Steam)", "files": {"G.exe": ")x" + std::string(64, 'A') +
+           R"x("}}, {"name": "1.2 (GOG)", "files": {"Data\\core.pak": ")x" + hash + R"x("}}])x",
+       "checksums= executable_path= versions=2 1.2 (Steam): G.exe=" + hash +
+           " 1.2 (GOG): Data/core.pak=" + hash},
+      {"a checksum file outside archives", R"("checksums": "../SHA256SUMS")",
+       "checksums: ../SHA256SUMS is not a path below its folder"},
+      {"an executable on another drive", R"("executable_path": "D:\\G.exe")",
+       "executable_path: D:\\G.exe is not a path below its folder"},
+      {"a short hash", R"("game_versions": [{"name": "1.2", "files": {"G.exe": "abc"}}])",
+       "game_versions[0].files: the hash of G.exe is not 64 hexadecimal digits"},
+      {"a version without files", R"("game_versions": [{"name": "1.2", "files": {}}])",
+       "game_versions[0].files: expected an object from each file's path to its SHA-256"},
+      {"a version file that climbs out",
+       R"("game_versions": [{"name": "1.2", "files": {"../G.exe": ")" + hash + R"("}}])",
+       "game_versions[0].files: ../G.exe is not a path below its folder"},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string content = "{" + valid_members + (row.members.empty() ? "" : ", " + row.members) + "}";
+    std::string read;
+    try {
+      const patch_config config = load(content);
+      read = "checksums=" + config.checksums + " executable_path=" + config.executable_path +
+             " versions=" + std::to_string(config.game_versions.size());
+      for (const game_version& version : config.game_versions) {
+        read += " " + version.name + ":";
+        for (const auto& [path, digest] : version.files) {
+          read += " " + path + "=" + digest;
+        }
+      }
+    } catch (const config_error& error) {
+      read = error.what();
+    }
+    EXPECT_EQ(read, row.expected);
+  }
+  // A wrong type is the JSON library's error, as for the other members.
+  EXPECT_EQ(error_id("{" + valid_members + R"(, "game_versions": {"name": "1.2"}})"), 302);
+  EXPECT_EQ(error_id("{" + valid_members + R"(, "checksums": true})"), 302);
 }

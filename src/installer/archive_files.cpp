@@ -25,13 +25,18 @@ std::vector<fs::path> collect_archive_files(const fs::path& archives_folder) {
     if (entry->path().filename() == "config.json") {
       continue;
     }
-    // Nor does it see links to files, whose target may lie anywhere: copying
-    // one would put a file from outside the patch into the game folder.
-    if (is_link_to_file(entry->path())) {
-      throw std::runtime_error(
-          fmt::format("the patch file {} is a link to another file", path_to_utf8(entry->path())));
-    }
     files.push_back(entry->path());
   }
+  // Nor does it see links to files.
+  refuse_links_to_files(files);
   return files;
+}
+
+void refuse_links_to_files(const std::vector<fs::path>& files) {
+  for (const fs::path& file : files) {
+    if (is_link_to_file(file)) {
+      throw std::runtime_error(
+          fmt::format("the patch file {} is a link to another file", path_to_utf8(file)));
+    }
+  }
 }

@@ -10,3 +10,8 @@
 // entry's type cannot be determined, std::runtime_error naming the file when
 // a file is a link.
 std::vector<std::filesystem::path> collect_archive_files(const std::filesystem::path& archives_folder);
+
+// Throws std::runtime_error naming the first of `files` that is a link to
+// another file, whose target may lie anywhere: copying it would put a file
+// from outside the patch into the game folder.
+void refuse_links_to_files(const std::vector<std::filesystem::path>& files);

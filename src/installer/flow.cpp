@@ -4,6 +4,7 @@
 #include "installer/folder_picker.hpp"
 #include "installer/install_path.hpp"
 #include "installer/messages.hpp"
+#include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
 #include "steam/steam_install.hpp"
 #include "stores/epic_install.hpp"
@@ -59,6 +60,15 @@ exit_code run_installer(error_location& location) {
     return exit_code::game_running;
   }
 
+  // A sealed patch is checked first: a damaged one is no patch for any game.
+  std::optional<sealed_patch> sealed;
+  if (!config.checksums.empty()) {
+    sealed = read_sealed_patch(archives, config, location);
+    if (!check_sealed_patch(archives, *sealed, config)) {
+      return exit_code::unexpected_failure;  // the player cancelled the check: no further box
+    }
+  }
+
   std::optional<fs::path> game_folder = find_game_folder(config, location);
   if (!game_folder && config.ask_for_folder) {
     game_folder = ask_for_game_folder(config);
@@ -78,7 +88,7 @@ exit_code run_installer(error_location& location) {
     show_installer_busy(*game_folder);
     return exit_code::unexpected_failure;
   }
-  const std::vector<fs::path> files = collect_archive_files(archives);
+  const std::vector<fs::path> files = sealed ? sealed->files : collect_archive_files(archives);
   deploy_archive_files(files, archives, *game_folder);
   show_installed(config);
   // The install is complete without this; the player need not wait for it.

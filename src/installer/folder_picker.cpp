@@ -1,5 +1,6 @@
 #include "installer/folder_picker.hpp"
 
+#include "installer/com.hpp"
 #include "installer/messages.hpp"
 #include "system/folders.hpp"
 #include "system/text.hpp"
@@ -9,7 +10,6 @@
 #include <shobjidl.h>
 
 #include <memory>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -18,39 +18,6 @@ namespace {
 // How deep below the chosen folder the game's executable may lie (a game
 // with its program in bin\x64, say).
 constexpr int executable_levels = 3;
-
-struct com_releaser {
-  void operator()(IUnknown* object) const noexcept { object->Release(); }
-};
-template <class interface_type>
-using com_ptr = std::unique_ptr<interface_type, com_releaser>;
-
-struct task_memory_freer {
-  void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
-};
-
-void check(HRESULT result, const char* operation) {
-  if (FAILED(result)) {
-    throw std::system_error(result, std::system_category(), operation);
-  }
-}
-
-// COM for this thread, as the shell's dialogs need it, for the scope's
-// lifetime.
-class com_apartment {
- public:
-  com_apartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-  ~com_apartment() {
-    if (SUCCEEDED(result_)) {
-      ::CoUninitialize();
-    }
-  }
-  com_apartment(const com_apartment&) = delete;
-  com_apartment& operator=(const com_apartment&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 // The folder the player chose, or nothing when they cancelled.
 std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {

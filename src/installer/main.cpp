@@ -1,5 +1,6 @@
 #include "installer/flow.hpp"
 #include "installer/messages.hpp"
+#include "installer/sealed_patch.hpp"
 #include "system/deploy.hpp"
 #include "system/dll_search.hpp"
 #include "system/text.hpp"
@@ -30,6 +31,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   error_location location;
   try {
     return static_cast<int>(run_installer(location));
+  } catch (const patch_damaged_error& error) {
+    show_patch_damaged(error.what());
   } catch (const game_unchanged_error& error) {
     show_game_unchanged(error.what());
   } catch (const rollback_failed_error& error) {

@@ -17,14 +17,24 @@ std::wstring about_game(fmt::format_string<const std::string&> text, const patch
   return widen_utf8(fmt::format(text, config.game_name));
 }
 
-std::wstring installer_caption(const patch_config& config) {
-  return about_game("{} patch installer", config);
-}
-
 // For failures, which may come before the game's name is known.
 constexpr wchar_t failure_caption[] = L"Patch installer";
 
 }  // namespace
+
+std::wstring installer_caption(const patch_config& config) {
+  return about_game("{} patch installer", config);
+}
+
+std::wstring checking_patch_text() { return L"Checking the patch files"; }
+
+void show_patch_damaged(const std::string& reason) {
+  show(widen_utf8("The patch is incomplete or damaged: " + reason +
+                  ".\n\nExtract the whole download again and run the installer from the extracted folder. If "
+                  "your antivirus removed or quarantined this file, restore it or allow it, then run the "
+                  "installer again."),
+       failure_caption);
+}
 
 void show_game_running(const patch_config& config) {
   show(about_game("Please close {} before installing the patch.", config), installer_caption(config).c_str());

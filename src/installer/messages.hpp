@@ -33,6 +33,16 @@ bool ask_to_choose_again(const patch_config& config);
 // has finished.
 void show_installer_busy(const std::filesystem::path& game_folder);
 
+// "<game> patch installer", the title of the game's boxes and windows.
+std::wstring installer_caption(const patch_config& config);
+
+// "Checking the patch files", what the progress window says while it does.
+std::wstring checking_patch_text();
+
+// A file of a sealed patch is missing or damaged, as `reason` (UTF-8) says;
+// tells the player how to get it back.
+void show_patch_damaged(const std::string& reason);
+
 // "Patch installed. Have fun ;)"
 void show_installed(const patch_config& config);
 

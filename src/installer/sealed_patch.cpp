@@ -1,0 +1,95 @@
+#include "installer/sealed_patch.hpp"
+
+#include "installer/archive_files.hpp"
+#include "installer/messages.hpp"
+#include "installer/progress_window.hpp"
+#include "patch/checksums.hpp"
+#include "system/file_operations.hpp"
+#include "system/sha256.hpp"
+#include "system/text.hpp"
+#include "system/windows_error.hpp"
+
+#include <fmt/format.h>
+#include <windows.h>
+
+#include <numeric>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Far more than the checksum file of any patch needs (about 100 bytes a file).
+constexpr std::size_t largest_checksum_file = 64 << 20;
+
+fs::path from_utf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end())).make_preferred();
+}
+
+// A patch file as the player sees it, beside the installer: archives\...
+std::string shown(const fs::path& archives, const fs::path& file) {
+  return path_to_utf8(fs::path("archives") / file.lexically_relative(archives));
+}
+
+// The size of each file, read without opening it; a missing file damages
+// the patch.
+std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<fs::path>& files) {
+  std::vector<std::uint64_t> sizes;
+  for (const fs::path& file : files) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+      const DWORD code = ::GetLastError();
+      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+        throw patch_damaged_error(shown(archives, file) + " is missing");
+      }
+      throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), code);
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      throw patch_damaged_error(shown(archives, file) + " is a folder, not a file");
+    }
+    sizes.push_back((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  }
+  return sizes;
+}
+
+}  // namespace
+
+sealed_patch read_sealed_patch(const fs::path& archives, const patch_config& config,
+                               error_location& location) {
+  const fs::path list = archives / from_utf8(config.checksums);
+  if (const path_kind kind = examine_path(list).kind;
+      kind == path_kind::none || kind == path_kind::no_folder) {
+    throw patch_damaged_error(shown(archives, list) + ", the list of the patch's files, is missing");
+  }
+  const std::string text = read_small_file(list, largest_checksum_file);
+  const reading_scope reading(location, fs::path("archives") / from_utf8(config.checksums));
+  sealed_patch patch;
+  for (checksum_line& line : read_checksums(text, config.checksums)) {
+    patch.files.push_back(archives / from_utf8(line.path));
+    patch.hashes.push_back(std::move(line.hash));
+  }
+  refuse_links_to_files(patch.files);
+  return patch;
+}
+
+bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch, const patch_config& config) {
+  const std::vector<std::uint64_t> sizes = sizes_of(archives, patch.files);
+  const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
+  const sha256 hasher;
+  progress_window progress(installer_caption(config), checking_patch_text());
+  std::uint64_t before = 0;
+  for (std::size_t index = 0; index < patch.files.size(); ++index) {
+    const fs::path& file = patch.files[index];
+    const std::wstring item = file.lexically_relative(archives).native();
+    const std::optional<sha256_digest> digest =
+        hasher.of_file(file, [&](std::uint64_t done) { return progress.update(before + done, total, item); });
+    if (!digest || !progress.update(before + sizes[index], total, item)) {
+      return false;
+    }
+    if (to_hex(*digest) != patch.hashes[index]) {
+      throw patch_damaged_error(shown(archives, file) + " is not the file that the patch was made with");
+    }
+    before += sizes[index];
+  }
+  return true;
+}

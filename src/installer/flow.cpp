@@ -2,6 +2,7 @@
 
 #include "installer/archive_files.hpp"
 #include "installer/folder_picker.hpp"
+#include "installer/game_version.hpp"
 #include "installer/install_path.hpp"
 #include "installer/messages.hpp"
 #include "installer/sealed_patch.hpp"
@@ -17,6 +18,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -34,19 +36,47 @@ patch_config read_configuration(const fs::path& archives, error_location& locati
   return load_patch_config(archives / "config.json");
 }
 
-// The game's folder from the first source that knows it: the game's own
-// registry value, Steam, GOG, the Epic Games launcher.
-std::optional<fs::path> find_game_folder(const patch_config& config, error_location& location) {
-  if (auto folder = read_registry_install_path(config)) {
-    return folder;
+// Where the search for the game ended.
+struct game_search {
+  std::optional<fs::path> folder;         // a folder of an accepted version
+  std::optional<version_mismatch> wrong;  // the first folder of another version
+  bool cancelled = false;                 // the player cancelled the folder picker
+};
+
+// The game's folder from the first source that knows one of an accepted
+// version: the game's own registry value, Steam, GOG, the Epic Games
+// launcher, and then the player when config.json allows it.
+game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location) {
+  const std::function<std::optional<fs::path>()> sources[] = {
+      [&] { return read_registry_install_path(config); },
+      [&] { return locate_steam_install(config, location); },
+      [&] { return locate_gog_install(config); },
+      [&] { return locate_epic_install(config); },
+  };
+  game_search search;
+  for (const auto& source : sources) {
+    const std::optional<fs::path> folder = source();
+    if (!folder) {
+      continue;
+    }
+    if (auto wrong = versions.mismatch(*folder)) {
+      search.wrong = search.wrong ? search.wrong : std::move(wrong);
+      continue;
+    }
+    search.folder = folder;
+    // The registry's folder alone leaves no log, as when versions are not
+    // checked.
+    if (&source != &sources[0]) {
+      versions.write_log();
+    }
+    return search;
   }
-  if (auto folder = locate_steam_install(config, location)) {
-    return folder;
+  if (config.ask_for_folder) {
+    search.folder = ask_for_game_folder(config, versions);
+    search.cancelled = !search.folder;
   }
-  if (auto folder = locate_gog_install(config)) {
-    return folder;
-  }
-  return locate_epic_install(config);
+  versions.write_log();
+  return search;
 }
 
 }  // namespace
@@ -69,29 +99,32 @@ exit_code run_installer(error_location& location) {
     }
   }
 
-  std::optional<fs::path> game_folder = find_game_folder(config, location);
-  if (!game_folder && config.ask_for_folder) {
-    game_folder = ask_for_game_folder(config);
-    if (!game_folder) {
-      return exit_code::game_not_found;  // the player chose to stop: no further box
-    }
+  version_check versions(config, archives, sealed ? &*sealed : nullptr);
+  const game_search search = find_game_folder(config, versions, location);
+  if (search.cancelled) {
+    return exit_code::game_not_found;  // the player chose to stop: no further box
   }
-  if (!game_folder) {
+  if (!search.folder && search.wrong) {
+    show_wrong_version(config, *search.wrong);
+    return exit_code::wrong_version;
+  }
+  if (!search.folder) {
     show_game_not_found(config);
     return exit_code::game_not_found;
   }
+  const fs::path& game_folder = *search.folder;
 
   // Held until the process ends: a second installer started meanwhile (a
   // double click too many) would take this run's originals for its own.
-  const install_lock lock = lock_game_folder(*game_folder);
+  const install_lock lock = lock_game_folder(game_folder);
   if (!lock) {
-    show_installer_busy(*game_folder);
+    show_installer_busy(game_folder);
     return exit_code::unexpected_failure;
   }
   const std::vector<fs::path> files = sealed ? sealed->files : collect_archive_files(archives);
-  deploy_archive_files(files, archives, *game_folder);
+  deploy_archive_files(files, archives, game_folder);
   show_installed(config);
   // The install is complete without this; the player need not wait for it.
-  remove_replaced_originals(*game_folder);
+  remove_replaced_originals(game_folder);
   return exit_code::installed;
 }

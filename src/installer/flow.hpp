@@ -8,6 +8,7 @@ enum class exit_code : int {
   game_running = 1,
   game_not_found = 2,
   unexpected_failure = 3,  // every failure, and another installer at work in the game folder
+  wrong_version = 4,       // folders of the game were found, none of a version the patch accepts
 };
 
 // Installs the patch in `archives` beside the executable: reads config.json,
@@ -15,8 +16,9 @@ enum class exit_code : int {
 // Epic, then the player when config.json allows it), copies the patch files
 // there and shows the outcome in one message box (none when the player
 // cancels the folder picker). Returns installed, game_running or
-// game_not_found, or unexpected_failure when another installer is at work
-// in the game folder. Catches nothing: every
+// game_not_found or wrong_version, or unexpected_failure when another
+// installer is at work in the game folder or the player cancelled the check
+// of a sealed patch. Catches nothing: every
 // other failure leaves as an exception before any later stage runs, with the
 // file it came from, if any, recorded in `location`.
 exit_code run_installer(error_location& location);

@@ -2,8 +2,8 @@
 
 #include "installer/com.hpp"
 #include "installer/messages.hpp"
+#include "system/file_operations.hpp"
 #include "system/folders.hpp"
-#include "system/text.hpp"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -14,10 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// How deep below the chosen folder the game's executable may lie (a game
-// with its program in bin\x64, say).
-constexpr int executable_levels = 3;
 
 // The folder the player chose, or nothing when they cancelled.
 std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
@@ -49,19 +45,33 @@ std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
 
 }  // namespace
 
-std::optional<fs::path> ask_for_game_folder(const patch_config& config) {
+fs::path executable_below(const fs::path& folder, const patch_config& config) {
+  const std::string& relative = config.executable_path.empty() ? config.process_name : config.executable_path;
+  return folder / fs::path(std::u8string(relative.begin(), relative.end())).make_preferred();
+}
+
+std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions) {
   const com_apartment com;
   const folder_picker_texts texts = folder_picker_texts_for(config);
-  const std::wstring executable = widen_utf8(config.process_name);
   while (true) {
     const std::optional<fs::path> folder = pick_folder(texts);
     if (!folder) {
       return std::nullopt;
     }
-    if (is_existing_folder(*folder) && holds_file(*folder, executable, executable_levels)) {
+    // The executable at its place ties the game's folder: a folder above it
+    // would hold it too, deeper down.
+    if (!is_existing_folder(*folder) ||
+        examine_path(executable_below(*folder, config)).kind != path_kind::file) {
+      if (!ask_to_choose_again(config)) {
+        return std::nullopt;
+      }
+      continue;
+    }
+    const std::optional<version_mismatch> wrong = versions.mismatch(*folder);
+    if (!wrong) {
       return folder;
     }
-    if (!ask_to_choose_again(config)) {
+    if (!ask_to_choose_other_version(config, *wrong)) {
       return std::nullopt;
     }
   }

@@ -1,14 +1,21 @@
 #pragma once
 
+#include "installer/game_version.hpp"
 #include "patch/patch_config.hpp"
 
 #include <filesystem>
 #include <optional>
 
 // Asks the player where the game is, with the standard folder picker, until
-// they choose a folder that holds the game's executable (process_name,
-// directly or up to three folder levels below) or cancel, in the picker or
-// in the box that offers to choose again. Returns the chosen folder, or
-// nothing when the player cancelled. Remembers nothing. Throws
-// std::system_error when the picker cannot be shown.
-std::optional<std::filesystem::path> ask_for_game_folder(const patch_config& config);
+// they choose a folder that holds the game's executable at its place
+// (executable_path, else process_name directly in it) and, when config.json
+// lists versions, an accepted version; or cancel, in the picker or in the
+// box that offers to choose again. Returns the chosen folder, or nothing
+// when the player cancelled. Remembers nothing. Throws std::system_error
+// when the picker cannot be shown, windows_error when a game file cannot be
+// read.
+std::optional<std::filesystem::path> ask_for_game_folder(const patch_config& config, version_check& versions);
+
+// Where the game's executable lies in `folder`: executable_path, else
+// process_name directly in it. Throws only std::bad_alloc.
+std::filesystem::path executable_below(const std::filesystem::path& folder, const patch_config& config);

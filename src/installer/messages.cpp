@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 #include <windows.h>
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +20,24 @@ std::wstring about_game(fmt::format_string<const std::string&> text, const patch
 
 // For failures, which may come before the game's name is known.
 constexpr wchar_t failure_caption[] = L"Patch installer";
+
+// "A", "A or B", "A, B or C".
+std::string version_names(const patch_config& config) {
+  std::string names;
+  const auto& versions = config.game_versions;
+  for (std::size_t index = 0; index < versions.size(); ++index) {
+    names += (index == 0 ? "" : index + 1 == versions.size() ? " or " : ", ") + versions[index].name;
+  }
+  return names;
+}
+
+std::string another_version(const patch_config& config, const version_mismatch& wrong) {
+  std::string file = wrong.file;
+  std::replace(file.begin(), file.end(), '/', '\\');
+  return fmt::format("This patch is for {} {}. The game in {} is another version: {} {}.", config.game_name,
+                     version_names(config), path_to_utf8(wrong.folder), file,
+                     wrong.missing ? "is missing" : "is not the file of these versions");
+}
 
 }  // namespace
 
@@ -49,10 +68,25 @@ folder_picker_texts folder_picker_texts_for(const patch_config& config) {
 }
 
 bool ask_to_choose_again(const patch_config& config) {
+  std::string executable = config.executable_path.empty() ? config.process_name : config.executable_path;
+  std::replace(executable.begin(), executable.end(), '/', '\\');
   const std::wstring text =
       widen_utf8(fmt::format("{} is not in this folder. Please choose the folder where {} is installed.",
-                             config.process_name, config.game_name));
+                             executable, config.game_name));
   return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
+}
+
+bool ask_to_choose_other_version(const patch_config& config, const version_mismatch& wrong) {
+  const std::wstring text = widen_utf8(another_version(config, wrong) +
+                                       "\n\nPlease choose the folder of a version that this patch is for.");
+  return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
+}
+
+void show_wrong_version(const patch_config& config, const version_mismatch& wrong) {
+  show(widen_utf8(
+           another_version(config, wrong) +
+           "\n\nUpdate the game to one of these versions, or get the patch that was made for your version."),
+       installer_caption(config).c_str());
 }
 
 void show_installer_busy(const std::filesystem::path& game_folder) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/game_version.hpp"
 #include "patch/patch_config.hpp"
 
 #include <filesystem>
@@ -25,9 +26,19 @@ struct folder_picker_texts {
 };
 folder_picker_texts folder_picker_texts_for(const patch_config& config);
 
-// "<process_name> is not in this folder. Please choose the folder where
-// <game> is installed." with Retry and Cancel; true for Retry.
+// "<executable> is not in this folder. Please choose the folder where
+// <game> is installed." with Retry and Cancel; true for Retry. The
+// executable is executable_path, else process_name.
 bool ask_to_choose_again(const patch_config& config);
+
+// The chosen folder holds another version of the game than those the patch
+// accepts, as `wrong` says; with Retry and Cancel, true for Retry.
+bool ask_to_choose_other_version(const patch_config& config, const version_mismatch& wrong);
+
+// Folders of the game were found, none of a version the patch accepts:
+// "This patch is for <game> <versions>. The game in <folder> is another
+// version", the file that differs and what to do.
+void show_wrong_version(const patch_config& config, const version_mismatch& wrong);
 
 // Another installer is at work in `game_folder`; run this one again when it
 // has finished.

@@ -81,6 +81,10 @@ DWORD list_into(const fs::path& folder, folder_tree& tree, fs::path& failed) {
 
 }  // namespace
 
+bool same_file_name(const fs::path& a, const fs::path& b) noexcept {
+  return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
 path_state examine_path(const fs::path& path) noexcept {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {

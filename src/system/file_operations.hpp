@@ -10,6 +10,10 @@
 // a failure by its Windows error code (0: done). Read-only files and folders
 // (as a disc leaves them) are changed like any other.
 
+// Whether `a` and `b` name the same file as Windows compares names: letter
+// case aside, by the system's own case mapping. Throws nothing.
+bool same_file_name(const std::filesystem::path& a, const std::filesystem::path& b) noexcept;
+
 // What stands at a path.
 enum class path_kind {
   none,       // nothing, in a folder that exists

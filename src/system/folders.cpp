@@ -23,24 +23,6 @@ bool is_existing_folder(const std::filesystem::path& folder) noexcept {
   return folder.is_absolute() && std::filesystem::is_directory(folder, error);
 }
 
-bool holds_file(const std::filesystem::path& folder, const std::wstring& name, int levels) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::recursive_directory_iterator entry(folder, fs::directory_options::skip_permission_denied, error);
-  for (; !error && entry != fs::recursive_directory_iterator(); entry.increment(error)) {
-    std::error_code type_error;
-    if (entry->is_directory(type_error)) {
-      // The walk below would otherwise follow a link anywhere, or in a circle.
-      if (entry.depth() >= levels || is_link_to_folder(entry->path())) {
-        entry.disable_recursion_pending();
-      }
-    } else if (entry->path().filename().native() == name) {
-      return true;
-    }
-  }
-  return false;
-}
-
 std::optional<std::filesystem::path> program_data_folder() {
   wchar_t* text = nullptr;
   const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramData, KF_FLAG_DEFAULT, nullptr, &text);

@@ -142,10 +142,7 @@ replacement_plan plan_replacement(const fs::path& game_folder, const std::vector
 }  // namespace
 
 bool is_staging_name(const fs::path& name) noexcept {
-  const auto same = [&](const wchar_t* reserved) {
-    return ::CompareStringOrdinal(name.c_str(), -1, reserved, -1, TRUE) == CSTR_EQUAL;
-  };
-  return same(staging_folder_name) || same(committed_folder_name);
+  return same_file_name(name, staging_folder_name) || same_file_name(name, committed_folder_name);
 }
 
 staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::path> destinations)

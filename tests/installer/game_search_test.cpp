@@ -2,6 +2,7 @@
 // through GOG, the Epic Games launcher or the player, and the order of all
 // sources.
 #include "support/sandboxes.hpp"
+#include "system/sha256.hpp"
 #include "system/text.hpp"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,24 @@ using namespace test_support;
 
 namespace {
 
+std::string hash_of(const std::string& bytes) { return to_hex(sha256().of(bytes)); }
+
+// The game's files of each version the tests know.
+struct game_build {
+  std::string executable;
+  std::string core;
+};
+const game_build steam_build{"the Steam build's exe", "the core data"};
+const game_build gog_build{"the GOG build's exe", "the core data"};
+const game_build newer_build{"version 1.3's exe", "the core data"};
+
+// Installs `build` into `folder`, which it returns.
+fs::path install_build(const fs::path& folder, const game_build& build) {
+  write_file(folder / "FlowTestGame.exe", build.executable);
+  write_file(folder / "Data" / "core.pak", build.core);
+  return folder;
+}
+
 nlohmann::json store_config() {
   nlohmann::json config = test_game_config();
   config["gog_id"] = "1207658924";
@@ -28,13 +47,15 @@ nlohmann::json store_config() {
 // Every source the installer asks, each with a game folder of its own, and a
 // patch of one file.
 struct search_world {
-  installer_sandbox setup{store_config()};
+  installer_sandbox setup;
   steam_sandbox steam;
   gog_sandbox gog;
   epic_sandbox epic;
   temp_folder games;
 
-  search_world() { write_file(setup.archives() / "readme.txt", "new"); }
+  explicit search_world(const nlohmann::json& config = store_config()) : setup(config) {
+    write_file(setup.archives() / "readme.txt", "new");
+  }
   // A game folder that exists, named `name`.
   fs::path game(const std::wstring& name) const {
     fs::create_directories(games.path() / name);
@@ -162,6 +183,108 @@ TEST(game_search, the_first_source_that_knows_an_existing_folder_wins) {
   }
 }
 
+TEST(game_search, only_a_folder_of_an_accepted_version_is_patched) {
+  const auto version = [](const char* name, const game_build& build) {
+    return nlohmann::json{
+        {"name", name},
+        {"files",
+         {{"FlowTestGame.exe", hash_of(build.executable)}, {"Data\\core.pak", hash_of(build.core)}}}};
+  };
+  nlohmann::json config = store_config();
+  config["game_versions"] = {version("1.2 (Steam)", steam_build), version("1.2 (GOG)", gog_build)};
+  const std::wstring another = L"This patch is for Flow Game 1.2 (Steam) or 1.2 (GOG). The game in ";
+  const std::wstring advice =
+      L".\n\nUpdate the game to one of these versions, or get the patch that was made for your version.";
+  struct row {
+    const char* name;
+    // Sets the sources up; returns the folder the patch must land in, or
+    // nothing, and the box's text ("" for "Patch installed").
+    std::function<std::pair<std::optional<fs::path>, std::wstring>(const search_world&)> arrange;
+  };
+  const row rows[] = {
+      {"a folder of the second version",
+       [](const search_world& world) {
+         world.register_install_path(install_build(world.game(L"GOG build"), gog_build));
+         return std::pair(std::optional(world.game(L"GOG build")), std::wstring());
+       }},
+      {"a folder of neither: exit code 4",
+       [&](const search_world& world) {
+         const fs::path folder = install_build(world.game(L"Newer"), newer_build);
+         world.register_install_path(folder);
+         return std::pair(std::optional<fs::path>(),
+                          another + folder.native() +
+                              L" is another version: FlowTestGame.exe is not the file "
+                              L"of these versions" +
+                              advice);
+       }},
+      {"a version file missing",
+       [&](const search_world& world) {
+         const fs::path folder = install_build(world.game(L"Broken"), steam_build);
+         fs::remove(folder / "Data" / "core.pak");
+         world.register_install_path(folder);
+         return std::pair(
+             std::optional<fs::path>(),
+             another + folder.native() + L" is another version: Data\\core.pak is missing" + advice);
+       }},
+      {"Steam's folder of an unknown version, GOG's of an accepted one",
+       [](const search_world& world) {
+         install_build(world.install_through_steam(), newer_build);
+         const fs::path gog = install_build(world.game(L"GOG"), gog_build);
+         world.gog.register_game(KEY_WOW64_32KEY, gog.native());
+         return std::pair(std::optional(gog), std::wstring());
+       }},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const search_world world(config);
+    const auto [expected_folder, expected_text] = row.arrange(world);
+    const auto before = tree_below(world.games.path());
+
+    const program_run run = world.setup.run();
+
+    if (expected_folder) {
+      EXPECT_EQ(run.text, L"Patch installed. Have fun ;)");
+      EXPECT_EQ(read_file(*expected_folder / "readme.txt"), "new");
+      continue;
+    }
+    EXPECT_EQ(run.caption, L"Flow Game patch installer");
+    EXPECT_EQ(run.text, expected_text) << fs::path(run.text).string();
+    EXPECT_EQ(run.exit_code, 4u);
+    EXPECT_EQ(tree_below(world.games.path()), before);
+  }
+}
+
+TEST(game_search, each_folder_checked_for_its_version_is_logged) {
+  nlohmann::json config = store_config();
+  config["game_versions"] = {
+      {{"name", "1.2 (GOG)"}, {"files", {{"FlowTestGame.exe", hash_of(gog_build.executable)}}}}};
+  const search_world world(config);
+  const fs::path steam = install_build(world.install_through_steam(), newer_build);
+  const fs::path gog = install_build(world.game(L"GOG"), gog_build);
+  world.gog.register_game(KEY_WOW64_32KEY, gog.native());
+
+  EXPECT_EQ(world.setup.run().exit_code, 0u);
+
+  const std::string log = read_file(world.setup.root() / "install_log.log");
+  EXPECT_EQ(log.substr(log.find("version check of")),
+            "version check of " + path_to_utf8(steam) + ": another version, FlowTestGame.exe differs\r\n" +
+                "version check of " + path_to_utf8(gog) + ": 1.2 (GOG)\r\n");
+}
+
+TEST(game_search, a_patch_that_replaces_the_executable_installs_again) {
+  nlohmann::json config = store_config();
+  config["game_versions"] = {
+      {{"name", "1.2"}, {"files", {{"FlowTestGame.exe", hash_of(steam_build.executable)}}}}};
+  const search_world world(config);
+  world.register_install_path(install_build(world.game(L"Game"), steam_build));
+  write_file(world.setup.archives() / "FlowTestGame.exe", "the patched exe");
+
+  EXPECT_EQ(world.setup.run().text, L"Patch installed. Have fun ;)");
+  EXPECT_EQ(read_file(world.game(L"Game") / "FlowTestGame.exe"), "the patched exe");
+  // Now the executable is the patch's own copy, which counts as the version's.
+  EXPECT_EQ(world.setup.run().text, L"Patch installed. Have fun ;)");
+}
+
 TEST(game_search, a_malformed_steam_file_stops_the_run_even_when_gog_knows_the_game) {
   const search_world world;
   world.steam.register_steam();
@@ -216,9 +339,9 @@ TEST(game_search, the_player_points_at_the_folder_when_nothing_knows_it) {
   installer_sandbox setup(config);
   write_file(setup.archives() / "readme.txt", "new");
   const temp_folder games;
-  // The game's executable four folder levels below `games`: too deep to
-  // count for `games`, deep enough for its subfolder.
-  write_file(games.path() / "Kinglet" / "game" / "bin" / "x64" / "FlowTestGame.exe", "");
+  // A folder counts only with the executable directly in it: its parent,
+  // which holds it one level down, is not the game's folder.
+  write_file(games.path() / "Kinglet" / "FlowTestGame.exe", "");
   const std::wstring title = L"Where is Flow Game installed?";
 
   {
@@ -265,5 +388,32 @@ TEST(game_search, the_player_points_at_the_folder_when_nothing_knows_it) {
     ASSERT_TRUE(retry);
     press(retry->window, IDCANCEL);
     EXPECT_EQ(installer.wait_for_exit(std::chrono::seconds(20)), 2u);
+  }
+  {
+    SCOPED_TRACE("with executable_path, the game's root and not the executable's own folder");
+    config["executable_path"] = "Binaries/Win64/FlowTestGame.exe";
+    write_file(setup.archives() / "config.json", config.dump());
+    const fs::path root = games.path() / "Starfall";
+    write_file(root / "Binaries" / "Win64" / "FlowTestGame.exe", "");
+    gui_program installer(setup.installer_folder() / "patch_installer.exe", setup.root());
+    HWND picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    choose_folder(picker, root / "Binaries");
+    const std::optional<message_box> retry = installer.wait_for_message_box();
+    ASSERT_TRUE(retry);
+    EXPECT_EQ(retry->text,
+              L"Binaries\\Win64\\FlowTestGame.exe is not in this folder. Please choose the folder "
+              L"where Flow Game is installed.");
+    press(retry->window, IDRETRY);
+    picker = installer.wait_for_window(title);
+    ASSERT_TRUE(picker);
+    choose_folder(picker, root);
+    const std::optional<message_box> done = installer.wait_for_message_box();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text, L"Patch installed. Have fun ;)");
+    press(done->window, IDOK);
+    EXPECT_EQ(installer.wait_for_exit(), 0u);
+    EXPECT_EQ(read_file(root / "readme.txt"), "new");
+    EXPECT_FALSE(fs::exists(root / "Binaries" / "readme.txt"));
   }
 }

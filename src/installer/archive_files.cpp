@@ -40,3 +40,8 @@ void refuse_links_to_files(const std::vector<fs::path>& files) {
     }
   }
 }
+
+patch_config read_archives_config(const fs::path& archives, error_location& location) {
+  const reading_scope reading(location, fs::path("archives") / "config.json");
+  return load_patch_config(archives / "config.json");
+}

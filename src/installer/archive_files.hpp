@@ -1,5 +1,8 @@
 #pragma once
 
+#include "patch/patch_config.hpp"
+#include "system/error_location.hpp"
+
 #include <filesystem>
 #include <vector>
 
@@ -15,3 +18,8 @@ std::vector<std::filesystem::path> collect_archive_files(const std::filesystem::
 // another file, whose target may lie anywhere: copying it would put a file
 // from outside the patch into the game folder.
 void refuse_links_to_files(const std::vector<std::filesystem::path>& files);
+
+// Reads archives\config.json, the configuration; a failure names that file
+// as the player knows it, beside the installer, in `location`. Throws what
+// load_patch_config throws.
+patch_config read_archives_config(const std::filesystem::path& archives, error_location& location);

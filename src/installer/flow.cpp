@@ -1,15 +1,11 @@
 #include "installer/flow.hpp"
 
 #include "installer/archive_files.hpp"
-#include "installer/folder_picker.hpp"
+#include "installer/game_search.hpp"
 #include "installer/game_version.hpp"
-#include "installer/install_path.hpp"
 #include "installer/messages.hpp"
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
-#include "steam/steam_install.hpp"
-#include "stores/epic_install.hpp"
-#include "stores/gog_install.hpp"
 #include "system/deploy.hpp"
 #include "system/install_lock.hpp"
 #include "system/process.hpp"
@@ -18,7 +14,6 @@
 #include <windows.h>
 
 #include <array>
-#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -30,60 +25,11 @@ fs::path executable_folder() {
   return fs::path(buffer.data()).parent_path();
 }
 
-// A failure names config.json as the player sees it, beside the installer.
-patch_config read_configuration(const fs::path& archives, error_location& location) {
-  const reading_scope reading(location, fs::path("archives") / "config.json");
-  return load_patch_config(archives / "config.json");
-}
-
-// Where the search for the game ended.
-struct game_search {
-  std::optional<fs::path> folder;         // a folder of an accepted version
-  std::optional<version_mismatch> wrong;  // the first folder of another version
-  bool cancelled = false;                 // the player cancelled the folder picker
-};
-
-// The game's folder from the first source that knows one of an accepted
-// version: the game's own registry value, Steam, GOG, the Epic Games
-// launcher, and then the player when config.json allows it.
-game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location) {
-  const std::function<std::optional<fs::path>()> sources[] = {
-      [&] { return read_registry_install_path(config); },
-      [&] { return locate_steam_install(config, location); },
-      [&] { return locate_gog_install(config); },
-      [&] { return locate_epic_install(config); },
-  };
-  game_search search;
-  for (const auto& source : sources) {
-    const std::optional<fs::path> folder = source();
-    if (!folder) {
-      continue;
-    }
-    if (auto wrong = versions.mismatch(*folder)) {
-      search.wrong = search.wrong ? search.wrong : std::move(wrong);
-      continue;
-    }
-    search.folder = folder;
-    // The registry's folder alone leaves no log, as when versions are not
-    // checked.
-    if (&source != &sources[0]) {
-      versions.write_log();
-    }
-    return search;
-  }
-  if (config.ask_for_folder) {
-    search.folder = ask_for_game_folder(config, versions);
-    search.cancelled = !search.folder;
-  }
-  versions.write_log();
-  return search;
-}
-
 }  // namespace
 
 exit_code run_installer(error_location& location) {
   const fs::path archives = executable_folder() / "archives";
-  const patch_config config = read_configuration(archives, location);
+  const patch_config config = read_archives_config(archives, location);
 
   if (is_game_running(widen_utf8(config.process_name))) {
     show_game_running(config);
@@ -100,7 +46,7 @@ exit_code run_installer(error_location& location) {
   }
 
   version_check versions(config, archives, sealed ? &*sealed : nullptr);
-  const game_search search = find_game_folder(config, versions, location);
+  const game_search search = find_game_folder(config, versions, location, true);
   if (search.cancelled) {
     return exit_code::game_not_found;  // the player chose to stop: no further box
   }

@@ -42,6 +42,8 @@ class version_check {
   // Adds a line for each folder checked, with its verdict, to
   // install_log.log. Throws nothing.
   void write_log() const;
+  // Those lines, each ending in "\n".
+  const std::vector<std::wstring>& verdicts() const { return log_lines_; }
 
  private:
   std::optional<std::string> hash_of(const std::filesystem::path& file);

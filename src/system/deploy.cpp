@@ -94,17 +94,24 @@ std::optional<std::string> first_incomplete(const std::vector<fs::path>& files,
 
 }  // namespace
 
-void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& archives_folder,
-                          const fs::path& game_folder) {
+std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files, const fs::path& archives_folder) {
   const fs::path canonical_archives = fs::weakly_canonical(archives_folder);
-  std::wstring sources;
-  std::wstring destination_list;
   std::vector<fs::path> relatives;
-  std::vector<fs::path> destinations;
   for (const fs::path& file : files) {
     relatives.push_back(relative_destination(file, canonical_archives));
-    destinations.push_back(game_folder / relatives.back());
-    append_entry(sources, file);
+  }
+  return relatives;
+}
+
+void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& archives_folder,
+                          const fs::path& game_folder) {
+  std::vector<fs::path> relatives = patch_destinations(files, archives_folder);
+  std::wstring sources;
+  std::wstring destination_list;
+  std::vector<fs::path> destinations;
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    destinations.push_back(game_folder / relatives[index]);
+    append_entry(sources, files[index]);
     append_entry(destination_list, destinations.back());
   }
   end_list(sources);

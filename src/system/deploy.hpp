@@ -21,3 +21,10 @@
 void deploy_archive_files(const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& archives_folder,
                           const std::filesystem::path& game_folder);
+
+// Where each of `files` (all below `archives_folder`) lands, relative to the
+// game folder: its place below archives, resolved as the copy resolves it.
+// Throws as deploy_archive_files does for a path that cannot be resolved,
+// lies outside archives or would land in the staging folder.
+std::vector<std::filesystem::path> patch_destinations(const std::vector<std::filesystem::path>& files,
+                                                      const std::filesystem::path& archives_folder);

@@ -288,3 +288,50 @@ program_run run_and_dismiss(const fs::path& executable, const fs::path& working_
 }
 
 }  // namespace test_support
+
+namespace test_support {
+
+console_run run_console(const fs::path& executable, const std::vector<std::wstring>& arguments,
+                        const fs::path& working_folder, std::chrono::milliseconds timeout) {
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!::CreatePipe(&read_end, &write_end, &inherited, 0)) {
+    throw_last_error("CreatePipe");
+  }
+  const unique_handle reader(read_end);
+  unique_handle writer(write_end);
+  ::SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  std::wstring command_line = L"\"" + executable.native() + L"\"";
+  for (const std::wstring& argument : arguments) {
+    command_line += L" \"" + argument + L"\"";
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  startup.hStdInput = nullptr;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, working_folder.c_str(), &startup, &process)) {
+    throw_last_error("CreateProcessW");
+  }
+  const unique_handle owned_process(process.hProcess);
+  const unique_handle thread(process.hThread);
+  writer.reset();  // the pipe ends when the program's copy of it closes
+  console_run run;
+  std::array<char, 4096> buffer{};
+  DWORD read = 0;
+  while (::ReadFile(read_end, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0) {
+    run.output.append(buffer.data(), read);
+  }
+  if (::WaitForSingleObject(owned_process.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    ::TerminateProcess(owned_process.get(), 99);
+    throw std::runtime_error("the program did not end in time");
+  }
+  ::GetExitCodeProcess(owned_process.get(), &run.exit_code);
+  return run;
+}
+
+}  // namespace test_support

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace test_support {
 
@@ -118,6 +119,19 @@ struct program_run {
   std::wstring text;     // the box's message
   DWORD exit_code = 0;
 };
+
+// What a console program printed on standard output and returned.
+struct console_run {
+  std::string output;  // its bytes, as printed
+  DWORD exit_code = 0;
+};
+
+// Runs the console program `executable` with `arguments` (each quoted) in
+// `working_folder` and collects what it prints until it ends. Throws when it
+// cannot be started or does not end within `timeout`.
+console_run run_console(const std::filesystem::path& executable, const std::vector<std::wstring>& arguments,
+                        const std::filesystem::path& working_folder,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(120));
 
 // Starts `executable` in `working_folder`, waits for its first message box,
 // reads it, presses OK and waits for the program to end. Throws when the

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// What the author's tool prints, a line at a time, as UTF-8 on standard
+// output (the console is switched to UTF-8). Throws nothing.
+void say(const std::string& line);
+
+// Runs `step`; when it throws, prints "<what> failed: <reason>" and returns
+// false. The one place where the tool turns failures into words.
+bool step(const std::string& what, const std::function<void()>& step);
+
+// A path as the author sees it, relative to `folder` when below it.
+std::string shown(const std::filesystem::path& path, const std::filesystem::path& folder);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "installer/game_version.hpp"
+#include "patch/patch_config.hpp"
+#include "system/error_location.hpp"
+
+#include <filesystem>
+#include <optional>
+
+// Where the search for the game ended.
+struct game_search {
+  std::optional<std::filesystem::path> folder;  // a folder of an accepted version
+  std::optional<version_mismatch> wrong;        // the first folder of another version
+  bool cancelled = false;                       // the player cancelled the folder picker
+};
+
+// The game's folder from the first source that knows one of an accepted
+// version: the game's own registry value, Steam, GOG, the Epic Games
+// launcher, and then, when `may_ask` and config.json allow it, the player.
+// Adds each folder's version verdict to install_log.log after the searches'
+// own lines (not when the registry's folder is taken at once). Throws what
+// the searches and the picker throw.
+game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location,
+                             bool may_ask);

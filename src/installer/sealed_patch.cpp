@@ -12,8 +12,14 @@
 #include <fmt/format.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -76,20 +82,60 @@ bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch, con
   const std::vector<std::uint64_t> sizes = sizes_of(archives, patch.files);
   const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
   const sha256 hasher;
-  progress_window progress(installer_caption(config), checking_patch_text());
-  std::uint64_t before = 0;
-  for (std::size_t index = 0; index < patch.files.size(); ++index) {
-    const fs::path& file = patch.files[index];
-    const std::wstring item = file.lexically_relative(archives).native();
-    const std::optional<sha256_digest> digest =
-        hasher.of_file(file, [&](std::uint64_t done) { return progress.update(before + done, total, item); });
-    if (!digest || !progress.update(before + sizes[index], total, item)) {
-      return false;
+  const std::size_t count = patch.files.size();
+  std::vector<std::optional<sha256_digest>> digests(count);
+  std::vector<std::exception_ptr> failures(count);
+  std::atomic<std::size_t> next = 0;
+  std::atomic<std::uint64_t> done = 0;
+  std::atomic<bool> stop = false;
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t finished_count = 0;
+  // Hashing is the work: under Wine, Windows' SHA-256 takes longer than
+  // reading the files, so it runs on each core.
+  const auto hash_files = [&] {
+    for (std::size_t index; !stop && (index = next++) < count;) {
+      std::uint64_t counted = 0;
+      try {
+        digests[index] = hasher.of_file(patch.files[index], [&](std::uint64_t read) {
+          done += read - counted;
+          counted = read;
+          return !stop;
+        });
+      } catch (...) {
+        failures[index] = std::current_exception();  // told in the patch's order below
+      }
+      const std::lock_guard lock(mutex);
+      ++finished_count;
+      finished.notify_one();
     }
-    if (to_hex(*digest) != patch.hashes[index]) {
-      throw patch_damaged_error(shown(archives, file) + " is not the file that the patch was made with");
+  };
+  {
+    progress_window progress(installer_caption(config), checking_patch_text());
+    std::vector<std::jthread> workers;
+    for (unsigned worker = 0; worker < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++worker) {
+      workers.emplace_back(hash_files);
     }
-    before += sizes[index];
+    std::unique_lock lock(mutex);
+    while (finished_count < count && !stop) {
+      finished.wait_for(lock, std::chrono::milliseconds(50));
+      const std::size_t working = std::min(next.load(), count) - (next.load() > 0 ? 1 : 0);
+      lock.unlock();
+      stop = !progress.update(done, total, patch.files[working].lexically_relative(archives).native());
+      lock.lock();
+    }
+  }  // the workers end with this scope
+  if (stop) {
+    return false;
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    if (failures[index]) {
+      std::rethrow_exception(failures[index]);
+    }
+    if (to_hex(*digests[index]) != patch.hashes[index]) {
+      throw patch_damaged_error(shown(archives, patch.files[index]) +
+                                " is not the file that the patch was made with");
+    }
   }
   return true;
 }

@@ -9,7 +9,7 @@
 // After windows.h, which it needs.
 #include <bcrypt.h>
 
-#include <vector>
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -139,18 +139,25 @@ std::optional<sha256_digest> sha256::of_file(const fs::path& file, const hash_pr
   if (!handle) {
     throw windows_error(fmt::format("opening {} failed", path_to_utf8(file)), ::GetLastError());
   }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(handle.get(), &size)) {
+    throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
+  }
+  // Most patch files are small: a piece as large as the file (the end of
+  // the file is seen as a read of nothing), and not cleared first.
+  const DWORD room = static_cast<DWORD>(std::clamp<LONGLONG>(size.QuadPart + 1, 1, piece_size));
+  const auto piece = std::make_unique_for_overwrite<char[]>(room);
   running_hash hash(*library_);
-  std::vector<char> piece(piece_size);
   std::uint64_t done = 0;
   while (true) {
     DWORD read = 0;
-    if (!::ReadFile(handle.get(), piece.data(), piece_size, &read, nullptr)) {
+    if (!::ReadFile(handle.get(), piece.get(), room, &read, nullptr)) {
       throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
     }
     if (read == 0) {
       return hash.finish();
     }
-    hash.add(piece.data(), read);
+    hash.add(piece.get(), read);
     done += read;
     if (progress && !progress(done)) {
       return std::nullopt;

@@ -8,6 +8,11 @@
 #   docs/images/message-not-found.png
 #   docs/images/folder-picker.png
 #   docs/images/message-wrong-folder.png
+# and, for a patch sealed and tied to two versions of the game, the box after
+# a folder of another version and the box after a file of the patch was
+# lost:
+#   docs/images/message-wrong-version.png
+#   docs/images/message-damaged.png
 # Installs what is missing and builds what it needs first. Works in a Wine
 # prefix of its own, build/screenshots/prefix, with Wine's virtual desktop
 # switched on, so that Wine draws the title bars itself (there is no window
@@ -227,3 +232,42 @@ show_box wrong-folder \
   "StarfallTactics.exe is not in this folder. Please choose the folder where Starfall Tactics is installed."
 wine "$work/boxshot.exe" cancel </dev/null >>"$log" 2>&1
 expect_exit wrong-folder "$installer_pid" 2
+
+# --- A sealed patch for two versions of the game --------------------------
+# The demo patch with "checksums" and "game_versions" added, and its
+# SHA256SUMS; the game on C: is version 1.3, which it does not know.
+sealed="$work/patch-sealed"
+rm -rf "$sealed"
+mkdir -p "$sealed"
+cp "$root/build/windows/bin/patch_installer.exe" "$sealed/"
+cp -r "$root/examples/demo-patch/archives" "$sealed/"
+steam_hash=$(printf 'Starfall Tactics 1.2 (Steam)' | sha256sum | cut -c1-64)
+gog_hash=$(printf 'Starfall Tactics 1.2 (GOG)' | sha256sum | cut -c1-64)
+{
+  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
+  printf '  "checksums": "SHA256SUMS",\n  "game_versions": [\n'
+  printf '    {"name": "1.2 (Steam)", "files": {"StarfallTactics.exe": "%s"}},\n' "$steam_hash"
+  printf '    {"name": "1.2 (GOG)", "files": {"StarfallTactics.exe": "%s"}}\n  ]\n}\n' "$gog_hash"
+} >"$sealed/archives/config.json"
+(cd "$sealed/archives" && find . -type f ! -name config.json -printf '%P\n' | LC_ALL=C sort |
+  xargs -d '\n' sha256sum >"$work/SHA256SUMS")
+mv "$work/SHA256SUMS" "$sealed/archives/"
+printf 'Starfall Tactics 1.3' >"$WINEPREFIX/drive_c/Games/Starfall Tactics/StarfallTactics.exe"
+wine_quiet reg add 'HKCU\Software\Mirelune\Starfall Tactics' /v InstallPath \
+  /d 'C:\Games\Starfall Tactics' /f
+cd "$sealed"
+wine "$sealed/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+show_box wrong-version "This patch is for Starfall Tactics 1.2 (Steam) or 1.2 (GOG). The game in \
+C:\Games\Starfall Tactics is another version: StarfallTactics.exe is not the file of these versions."
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit wrong-version "$installer_pid" 4
+
+# The same patch with a file lost on the way, as an antivirus takes one.
+rm "$sealed/archives/Data/balance.ini"
+wine "$sealed/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+show_box damaged "The patch is incomplete or damaged: archives\Data\balance.ini is missing."
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit damaged "$installer_pid" 3
+rm -f "$WINEPREFIX/drive_c/Games/Starfall Tactics/StarfallTactics.exe"

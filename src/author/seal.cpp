@@ -24,10 +24,6 @@ namespace {
 constexpr char default_checksum_file[] = "SHA256SUMS";
 constexpr std::size_t largest_config = 1 << 20;
 
-fs::path from_utf8(const std::string& text) {
-  return fs::path(std::u8string(text.begin(), text.end())).make_preferred();
-}
-
 // Writes `bytes` as `file` in one step: a file beside it, renamed over it.
 void replace_file_with(const fs::path& file, const std::string& bytes) {
   fs::path written = file;
@@ -91,7 +87,7 @@ void print_game_version(const patch_config& config, const fs::path& archives,
     if (!relative) {
       throw std::runtime_error(file + " is not a path below the game folder");
     }
-    entry["files"][*relative] = to_hex(*hasher.of_file(*search.folder / from_utf8(*relative)));
+    entry["files"][*relative] = to_hex(*hasher.of_file(*search.folder / path_from_utf8(*relative)));
   }
   say("  the game in " + path_to_utf8(*search.folder) + ":");
   say(entry.dump(2));
@@ -121,7 +117,7 @@ int seal_patch(const fs::path& folder, const std::vector<std::string>& game_file
     error_location location;
     config = read_archives_config(archives, location);
     const std::string name = config.checksums.empty() ? default_checksum_file : config.checksums;
-    const fs::path list = archives / from_utf8(name);
+    const fs::path list = archives / path_from_utf8(name);
     say("sealing the patch in " + path_to_utf8(list));
     replace_file_with(list, checksum_lines(archives, list));
     if (config.checksums.empty()) {

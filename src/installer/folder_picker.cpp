@@ -4,6 +4,7 @@
 #include "installer/messages.hpp"
 #include "system/file_operations.hpp"
 #include "system/folders.hpp"
+#include "system/text.hpp"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -47,7 +48,7 @@ std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
 
 fs::path executable_below(const fs::path& folder, const patch_config& config) {
   const std::string& relative = config.executable_path.empty() ? config.process_name : config.executable_path;
-  return folder / fs::path(std::u8string(relative.begin(), relative.end())).make_preferred();
+  return folder / path_from_utf8(relative);
 }
 
 std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions) {

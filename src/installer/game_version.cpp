@@ -7,13 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path from_utf8(const std::string& text) {
-  return fs::path(std::u8string(text.begin(), text.end())).make_preferred();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 version_check::version_check(const patch_config& config, fs::path archives, const sealed_patch* sealed)
     : config_(config), archives_(std::move(archives)), sealed_(sealed) {}
@@ -35,7 +29,7 @@ std::optional<std::string> version_check::hash_of(const fs::path& file) {
 }
 
 std::optional<std::string> version_check::patch_copy_hash(const std::string& relative) {
-  const fs::path copy = archives_ / from_utf8(relative);
+  const fs::path copy = archives_ / path_from_utf8(relative);
   if (!sealed_) {
     return hash_of(copy);
   }
@@ -52,7 +46,7 @@ std::optional<version_mismatch> version_check::mismatch(const fs::path& folder) 
   for (const game_version& version : config_.game_versions) {
     std::optional<version_mismatch> differs;
     for (const auto& [relative, expected] : version.files) {
-      const std::optional<std::string> found = hash_of(folder / from_utf8(relative));
+      const std::optional<std::string> found = hash_of(folder / path_from_utf8(relative));
       if (found == expected || (found && found == patch_copy_hash(relative))) {
         continue;
       }

@@ -28,10 +28,6 @@ namespace {
 // Far more than the checksum file of any patch needs (about 100 bytes a file).
 constexpr std::size_t largest_checksum_file = 64 << 20;
 
-fs::path from_utf8(const std::string& text) {
-  return fs::path(std::u8string(text.begin(), text.end())).make_preferred();
-}
-
 // A patch file as the player sees it, beside the installer: archives\...
 std::string shown(const fs::path& archives, const fs::path& file) {
   return path_to_utf8(fs::path("archives") / file.lexically_relative(archives));
@@ -42,18 +38,17 @@ std::string shown(const fs::path& archives, const fs::path& file) {
 std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<fs::path>& files) {
   std::vector<std::uint64_t> sizes;
   for (const fs::path& file : files) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
-      const DWORD code = ::GetLastError();
-      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+    switch (const path_state state = examine_path(file); state.kind) {
+      case path_kind::none:
+      case path_kind::no_folder:
         throw patch_damaged_error(shown(archives, file) + " is missing");
-      }
-      throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), code);
+      case path_kind::folder:
+        throw patch_damaged_error(shown(archives, file) + " is a folder, not a file");
+      case path_kind::unknown:
+        throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), state.error);
+      case path_kind::file:
+        sizes.push_back(file_size_of(file).value_or(0));
     }
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      throw patch_damaged_error(shown(archives, file) + " is a folder, not a file");
-    }
-    sizes.push_back((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   }
   return sizes;
 }
@@ -62,16 +57,16 @@ std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<
 
 sealed_patch read_sealed_patch(const fs::path& archives, const patch_config& config,
                                error_location& location) {
-  const fs::path list = archives / from_utf8(config.checksums);
+  const fs::path list = archives / path_from_utf8(config.checksums);
   if (const path_kind kind = examine_path(list).kind;
       kind == path_kind::none || kind == path_kind::no_folder) {
     throw patch_damaged_error(shown(archives, list) + ", the list of the patch's files, is missing");
   }
   const std::string text = read_small_file(list, largest_checksum_file);
-  const reading_scope reading(location, fs::path("archives") / from_utf8(config.checksums));
+  const reading_scope reading(location, fs::path("archives") / path_from_utf8(config.checksums));
   sealed_patch patch;
   for (checksum_line& line : read_checksums(text, config.checksums)) {
-    patch.files.push_back(archives / from_utf8(line.path));
+    patch.files.push_back(archives / path_from_utf8(line.path));
     patch.hashes.push_back(std::move(line.hash));
   }
   refuse_links_to_files(patch.files);

@@ -1,5 +1,6 @@
 #include "system/deploy.hpp"
 
+#include "system/file_operations.hpp"
 #include "system/text.hpp"
 
 #include <fmt/format.h>
@@ -58,24 +59,14 @@ int shell_copy(const std::wstring& sources, const std::wstring& destinations) {
   return result == 0 && operation.fAnyOperationsAborted ? -1 : result;
 }
 
-// The size of the file `file`, or nothing when there is no such file.
-std::optional<unsigned long long> size_of_file(const fs::path& file) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return std::nullopt;
-  }
-  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // The first of `destinations` that does not hold as many bytes as its file
 // of `files`, or nothing. The shell can answer success for a copy that
 // skipped a file (the player's "Skip" in its error dialog).
 std::optional<std::string> first_incomplete(const std::vector<fs::path>& files,
                                             const std::vector<fs::path>& destinations) {
   for (std::size_t index = 0; index < files.size(); ++index) {
-    const auto source = size_of_file(files[index]);
-    const auto arrived = size_of_file(destinations[index]);
+    const auto source = file_size_of(files[index]);
+    const auto arrived = file_size_of(destinations[index]);
     if (!arrived) {
       return fmt::format("copying the patch files ended, but {} is missing",
                          path_to_utf8(destinations[index]));
@@ -94,7 +85,8 @@ std::optional<std::string> first_incomplete(const std::vector<fs::path>& files,
 
 }  // namespace
 
-std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files, const fs::path& archives_folder) {
+std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files,
+                                         const fs::path& archives_folder) {
   const fs::path canonical_archives = fs::weakly_canonical(archives_folder);
   std::vector<fs::path> relatives;
   for (const fs::path& file : files) {

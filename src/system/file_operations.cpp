@@ -100,6 +100,15 @@ path_state examine_path(const fs::path& path) noexcept {
   }
 }
 
+std::optional<unsigned long long> file_size_of(const fs::path& file) noexcept {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 unsigned long create_folders(const fs::path& folder, std::set<fs::path>& made) {
   if (made.count(folder) || !folder.has_relative_path()) {
     return 0;  // made before, or a drive's root

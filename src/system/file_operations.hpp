@@ -33,6 +33,10 @@ struct path_state {
 // Throws nothing.
 path_state examine_path(const std::filesystem::path& path) noexcept;
 
+// The size of the file `file`, or nothing when there is no such file (or it
+// is a folder, or cannot be examined). Throws nothing.
+std::optional<unsigned long long> file_size_of(const std::filesystem::path& file) noexcept;
+
 // Creates `folder` and the folders above it that are missing, asking Windows
 // only about those not in `made`, to which it adds them. Returns 0 or the
 // Windows code. Throws only std::bad_alloc.

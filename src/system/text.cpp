@@ -16,3 +16,7 @@ std::string path_to_utf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return {text.begin(), text.end()};
 }
+
+std::filesystem::path path_from_utf8(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end())).make_preferred();
+}

@@ -10,3 +10,8 @@ std::wstring widen_utf8(const std::string& text);
 
 // The UTF-8 form of a path, for error texts (which travel as UTF-8).
 std::string path_to_utf8(const std::filesystem::path& path);
+
+// The path that UTF-8 text names, with '/' between its elements turned into
+// the platform's separator. Throws std::filesystem::filesystem_error for text
+// that is not UTF-8, std::bad_alloc.
+std::filesystem::path path_from_utf8(const std::string& text);

@@ -3,8 +3,10 @@
 # inputs on any machine and at any time:
 #   pack-release.sh OUT_DIR NAME EXE SOURCE_DIR
 # makes OUT_DIR/NAME.zip, whose folder NAME holds patch_installer.exe (a copy
-# of EXE), archives/config.json, PATCH-AUTHORS.txt and SHA256SUMS (the
-# sha256sum lines of the other three), and OUT_DIR/NAME.zip.sha256 beside it.
+# of EXE), archives/config.json, PATCH-AUTHORS.txt, LICENSE (the project's,
+# from SOURCE_DIR's root), THIRD-PARTY-NOTICES.txt (the licences of the code
+# linked into the installer) and SHA256SUMS (the sha256sum lines of the other
+# five), and OUT_DIR/NAME.zip.sha256 beside it.
 # Every entry carries the time SOURCE_DATE_EPOCH (from the environment, else
 # the time of SOURCE_DIR's last commit); entries are stored in name order,
 # with fixed permissions and no owner or extended attributes.
@@ -28,7 +30,10 @@ mkdir -p "$stage/archives"
 install -m 0755 "$exe" "$stage/patch_installer.exe"
 install -m 0644 "$source/packaging/archives/config.json" "$stage/archives/config.json"
 install -m 0644 "$source/packaging/PATCH-AUTHORS.txt" "$stage/PATCH-AUTHORS.txt"
-(cd "$stage" && sha256sum patch_installer.exe archives/config.json PATCH-AUTHORS.txt >SHA256SUMS)
+install -m 0644 "$source/LICENSE" "$stage/LICENSE"
+install -m 0644 "$source/packaging/THIRD-PARTY-NOTICES.txt" "$stage/THIRD-PARTY-NOTICES.txt"
+(cd "$stage" && sha256sum patch_installer.exe archives/config.json PATCH-AUTHORS.txt LICENSE \
+  THIRD-PARTY-NOTICES.txt >SHA256SUMS)
 chmod 0644 "$stage/SHA256SUMS"
 chmod 0755 "$stage" "$stage/archives"
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +

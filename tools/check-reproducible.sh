@@ -30,7 +30,7 @@ echo "== Building it again in $second"
 build "$second"
 
 status=0
-for file in "bin/patch_installer.exe" "release/$name.zip" "release/$name.zip.sha256"; do
+for file in "bin/patch_installer.exe" "bin/patch_author.exe" "release/$name.zip" "release/$name.zip.sha256"; do
   a=$first/build/$file b=$second/build/$file
   if difference=$(cmp "$a" "$b" 2>&1); then
     echo "same: $file  sha256 $(sha256sum <"$a" | cut -d' ' -f1)"

@@ -50,4 +50,4 @@ timestamp_options=()
 osslsigncode sign -pkcs12 "$pkcs12" -readpass "$password_file" -h sha256 -n "$name" \
   "${timestamp_options[@]}" -in "$build/bin/patch_installer.exe" -out "$signed" >/dev/null
 echo "signed: $signed"
-"$root/packaging/pack-release.sh" "$build/release" "$name" "$signed" "$root"
+"$root/packaging/pack-release.sh" "$build/release" "$name" "$signed" "$root" "$build/bin/patch_author.exe"

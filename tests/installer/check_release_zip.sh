@@ -21,7 +21,8 @@ cmake --build "$build" --target release >/dev/null
 
 listing=$(cd "$release" && cmake -E tar tf "$zip_name" | grep -v '/$' | sort)
 expected=$(printf '%s\n' "$top/LICENSE" "$top/PATCH-AUTHORS.txt" "$top/SHA256SUMS" \
-  "$top/THIRD-PARTY-NOTICES.txt" "$top/archives/config.json" "$top/patch_installer.exe" | sort)
+  "$top/THIRD-PARTY-NOTICES.txt" "$top/archives/config.json" "$top/patch_author.exe" "$top/patch_installer.exe" |
+  sort)
 [ "$listing" = "$expected" ] || fail "expected the zip to hold
 $expected
 but it holds
@@ -34,8 +35,10 @@ sums=$(cd "$unpacked/$top" && sha256sum -c SHA256SUMS 2>&1) ||
   fail "expected every file to match SHA256SUMS; sha256sum -c says: $sums"
 zip_sum=$(cd "$release" && sha256sum -c "$zip_name.sha256" 2>&1) ||
   fail "expected $zip_name.sha256 to match the zip; sha256sum -c says: $zip_sum"
-cmp -s "$unpacked/$top/patch_installer.exe" "$build/bin/patch_installer.exe" ||
-  fail "expected the zip's installer to be the build's $build/bin/patch_installer.exe; it differs"
+for program in patch_installer.exe patch_author.exe; do
+  cmp -s "$unpacked/$top/$program" "$build/bin/$program" ||
+    fail "expected the zip's $program to be the build's $build/bin/$program; it differs"
+done
 licence=$(cmp "$unpacked/$top/LICENSE" "$source/LICENSE" 2>&1) ||
   fail "expected the zip's LICENSE to be the repository's $source/LICENSE byte for byte; cmp says: $licence"
 

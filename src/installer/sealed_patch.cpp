@@ -38,16 +38,19 @@ std::string shown(const fs::path& archives, const fs::path& file) {
 std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<fs::path>& files) {
   std::vector<std::uint64_t> sizes;
   for (const fs::path& file : files) {
+    if (const auto size = file_size_of(file)) {
+      sizes.push_back(*size);
+      continue;
+    }
     switch (const path_state state = examine_path(file); state.kind) {
-      case path_kind::none:
-      case path_kind::no_folder:
-        throw patch_damaged_error(shown(archives, file) + " is missing");
       case path_kind::folder:
         throw patch_damaged_error(shown(archives, file) + " is a folder, not a file");
       case path_kind::unknown:
+      case path_kind::file:  // gone between the two questions, or unreadable
         throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), state.error);
-      case path_kind::file:
-        sizes.push_back(file_size_of(file).value_or(0));
+      case path_kind::none:
+      case path_kind::no_folder:
+        throw patch_damaged_error(shown(archives, file) + " is missing");
     }
   }
   return sizes;

@@ -29,6 +29,8 @@ table=(
   icoutils /usr/bin/icotool
   xvfb /usr/bin/Xvfb
   fonts-wine /usr/share/wine/fonts/tahoma.ttf
+  # The German and Japanese locales under which Wine speaks those languages.
+  locales-all /usr/lib/locale/ja_JP.utf8/LC_MESSAGES/SYS_LC_MESSAGES
   # The release: its zip, its commit's time, and signing.
   zip /usr/bin/zip
   git /usr/bin/git

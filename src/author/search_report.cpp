@@ -56,7 +56,7 @@ game_search search_and_report(const patch_config& config, version_check& version
       (registry ? path_to_utf8(*registry) : std::string("no game folder")));
   const temporary_current_folder scratch;
   error_location location;
-  const game_search search = find_game_folder(config, versions, location, false);
+  const game_search search = find_game_folder(config, versions, location, nullptr);
   std::ifstream log(scratch.path() / "install_log.log", std::ios::binary);
   std::ostringstream text;
   text << log.rdbuf();

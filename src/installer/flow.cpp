@@ -7,9 +7,12 @@
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
 #include "system/deploy.hpp"
+#include "system/file_operations.hpp"
+#include "system/folders.hpp"
 #include "system/install_lock.hpp"
 #include "system/process.hpp"
 #include "system/text.hpp"
+#include "system/ui_language.hpp"
 
 #include <windows.h>
 
@@ -19,6 +22,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Whether `folder` is where Explorer or an archiver put the files of a zip
+// that it opened for a double click: below the temporary folder, or named
+// as Explorer ("Temp1_<name>.zip") and WinRAR ("Rar$EX...") name theirs.
+bool is_temporary_extraction(const fs::path& folder) {
+  const std::optional<fs::path> temporary = temporary_folder();
+  fs::path leading;
+  for (const fs::path& element : folder) {
+    leading /= element;
+    if (temporary && same_file_name(leading, *temporary)) {
+      return true;
+    }
+    const std::wstring& name = element.native();
+    const bool explorer = name.starts_with(L"Temp") && name.find(L'_') != std::wstring::npos &&
+                          name.size() > 4 && name.ends_with(L".zip");
+    if (explorer || name.starts_with(L"Rar$EX")) {
+      return true;
+    }
+  }
+  return false;
+}
+
 fs::path executable_folder() {
   std::array<wchar_t, MAX_PATH> buffer{};
   ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -27,12 +51,21 @@ fs::path executable_folder() {
 
 }  // namespace
 
-exit_code run_installer(error_location& location) {
-  const fs::path archives = executable_folder() / "archives";
+exit_code run_installer(error_location& location, player_messages& messages) {
+  const fs::path folder = executable_folder();
+  const fs::path archives = folder / "archives";
+  // Double-clicked inside a zip, or copied without its folder: the player
+  // needs to hear how to start it, not what the JSON library says.
+  if (examine_path(archives / "config.json").kind == path_kind::none ||
+      examine_path(archives / "config.json").kind == path_kind::no_folder) {
+    player_messages(user_interface_language()).show_no_patch_files(is_temporary_extraction(folder));
+    return exit_code::unexpected_failure;
+  }
   const patch_config config = read_archives_config(archives, location);
+  messages = player_messages(config, user_interface_language());
 
   if (is_game_running(widen_utf8(config.process_name))) {
-    show_game_running(config);
+    messages.show_game_running();
     return exit_code::game_running;
   }
 
@@ -40,22 +73,22 @@ exit_code run_installer(error_location& location) {
   std::optional<sealed_patch> sealed;
   if (!config.checksums.empty()) {
     sealed = read_sealed_patch(archives, config, location);
-    if (!check_sealed_patch(archives, *sealed, config)) {
+    if (!check_sealed_patch(archives, *sealed, messages)) {
       return exit_code::unexpected_failure;  // the player cancelled the check: no further box
     }
   }
 
   version_check versions(config, archives, sealed ? &*sealed : nullptr);
-  const game_search search = find_game_folder(config, versions, location, true);
+  const game_search search = find_game_folder(config, versions, location, &messages);
   if (search.cancelled) {
     return exit_code::game_not_found;  // the player chose to stop: no further box
   }
   if (!search.folder && search.wrong) {
-    show_wrong_version(config, *search.wrong);
+    messages.show_wrong_version(*search.wrong);
     return exit_code::wrong_version;
   }
   if (!search.folder) {
-    show_game_not_found(config);
+    messages.show_game_not_found();
     return exit_code::game_not_found;
   }
   const fs::path& game_folder = *search.folder;
@@ -64,12 +97,12 @@ exit_code run_installer(error_location& location) {
   // double click too many) would take this run's originals for its own.
   const install_lock lock = lock_game_folder(game_folder);
   if (!lock) {
-    show_installer_busy(game_folder);
+    messages.show_installer_busy(game_folder);
     return exit_code::unexpected_failure;
   }
   const std::vector<fs::path> files = sealed ? sealed->files : collect_archive_files(archives);
   deploy_archive_files(files, archives, game_folder);
-  show_installed(config);
+  messages.show_installed();
   // The install is complete without this; the player need not wait for it.
   remove_replaced_originals(game_folder);
   return exit_code::installed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/messages.hpp"
 #include "system/error_location.hpp"
 
 // Exit codes of the installer process.
@@ -20,5 +21,8 @@ enum class exit_code : int {
 // installer is at work in the game folder or the player cancelled the check
 // of a sealed patch. Catches nothing: every
 // other failure leaves as an exception before any later stage runs, with the
-// file it came from, if any, recorded in `location`.
-exit_code run_installer(error_location& location);
+// file it came from, if any, recorded in `location`; `messages` is then in
+// the run's language (English before config.json was read). Started without
+// archives\config.json beside it, says how to start it and returns
+// unexpected_failure.
+exit_code run_installer(error_location& location, player_messages& messages);

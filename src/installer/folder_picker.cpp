@@ -51,9 +51,10 @@ fs::path executable_below(const fs::path& folder, const patch_config& config) {
   return folder / path_from_utf8(relative);
 }
 
-std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions) {
+std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions,
+                                            const player_messages& messages) {
   const com_apartment com;
-  const folder_picker_texts texts = folder_picker_texts_for(config);
+  const folder_picker_texts texts = messages.picker_texts();
   while (true) {
     const std::optional<fs::path> folder = pick_folder(texts);
     if (!folder) {
@@ -63,7 +64,7 @@ std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_
     // would hold it too, deeper down.
     if (!is_existing_folder(*folder) ||
         examine_path(executable_below(*folder, config)).kind != path_kind::file) {
-      if (!ask_to_choose_again(config)) {
+      if (!messages.ask_to_choose_again()) {
         return std::nullopt;
       }
       continue;
@@ -72,7 +73,7 @@ std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_
     if (!wrong) {
       return folder;
     }
-    if (!ask_to_choose_other_version(config, *wrong)) {
+    if (!messages.ask_to_choose_other_version(*wrong)) {
       return std::nullopt;
     }
   }

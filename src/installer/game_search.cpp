@@ -11,7 +11,7 @@
 namespace fs = std::filesystem;
 
 game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location,
-                             bool may_ask) {
+                             const player_messages* asking) {
   const std::function<std::optional<fs::path>()> sources[] = {
       [&] { return read_registry_install_path(config); },
       [&] { return locate_steam_install(config, location); },
@@ -36,8 +36,8 @@ game_search find_game_folder(const patch_config& config, version_check& versions
     }
     return search;
   }
-  if (config.ask_for_folder && may_ask) {
-    search.folder = ask_for_game_folder(config, versions);
+  if (config.ask_for_folder && asking) {
+    search.folder = ask_for_game_folder(config, versions, *asking);
     search.cancelled = !search.folder;
   }
   versions.write_log();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "installer/game_version.hpp"
+#include "installer/messages.hpp"
 #include "patch/patch_config.hpp"
 #include "system/error_location.hpp"
 
@@ -16,9 +17,10 @@ struct game_search {
 
 // The game's folder from the first source that knows one of an accepted
 // version: the game's own registry value, Steam, GOG, the Epic Games
-// launcher, and then, when `may_ask` and config.json allow it, the player.
+// launcher, and then, when config.json allows it and `asking` is given, the
+// player, in its words.
 // Adds each folder's version verdict to install_log.log after the searches'
 // own lines (not when the registry's folder is taken at once). Throws what
 // the searches and the picker throw.
 game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location,
-                             bool may_ask);
+                             const player_messages* asking);

@@ -29,18 +29,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // First of all: the shell copy and the message box load DLLs on demand.
   restrict_dll_search_to_system32();
   error_location location;
+  player_messages messages;
   try {
-    return static_cast<int>(run_installer(location));
+    return static_cast<int>(run_installer(location, messages));
   } catch (const patch_damaged_error& error) {
-    show_patch_damaged(error.what());
+    messages.show_patch_damaged(error.how, error.file);
   } catch (const game_unchanged_error& error) {
-    show_game_unchanged(error.what());
+    // Access denied, or a write-protected drive: the player can do
+    // something about it.
+    const bool refused = error.code == ERROR_ACCESS_DENIED || error.code == ERROR_WRITE_PROTECT;
+    messages.show_game_unchanged(error.what(), refused ? std::optional(error.game_folder) : std::nullopt);
   } catch (const rollback_failed_error& error) {
-    show_rollback_failed(error.what());
+    messages.show_rollback_failed(error.what());
   } catch (const std::exception& error) {
-    show_not_installed(located(location, error.what()));
+    messages.show_not_installed(located(location, error.what()));
   } catch (...) {
-    show_not_installed(located(location, "an error of unknown type"));
+    messages.show_not_installed(located(location, "an error of unknown type"));
   }
   return static_cast<int>(exit_code::unexpected_failure);
 }

@@ -2,116 +2,127 @@
 
 #include "system/text.hpp"
 
-#include <fmt/format.h>
 #include <windows.h>
+
 #include <algorithm>
 
 namespace {
 
-int show(const std::wstring& text, const wchar_t* caption, UINT buttons = MB_OK) {
-  return ::MessageBoxW(nullptr, text.c_str(), caption, buttons);
+int show(const std::string& text, const std::wstring& caption, UINT type = MB_OK) {
+  return ::MessageBoxW(nullptr, widen_utf8(text).c_str(), caption.empty() ? nullptr : caption.c_str(), type);
 }
 
-// The game's name is a replacement field's value: braces in it are shown,
-// never interpreted.
-std::wstring about_game(fmt::format_string<const std::string&> text, const patch_config& config) {
-  return widen_utf8(fmt::format(text, config.game_name));
+std::string with_backslashes(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
-// For failures, which may come before the game's name is known.
-constexpr wchar_t failure_caption[] = L"Patch installer";
-
-// "A", "A or B", "A, B or C".
-std::string version_names(const patch_config& config) {
-  std::string names;
-  const auto& versions = config.game_versions;
-  for (std::size_t index = 0; index < versions.size(); ++index) {
-    names += (index == 0 ? "" : index + 1 == versions.size() ? " or " : ", ") + versions[index].name;
-  }
-  return names;
-}
-
-std::string another_version(const patch_config& config, const version_mismatch& wrong) {
-  std::string file = wrong.file;
-  std::replace(file.begin(), file.end(), '/', '\\');
-  return fmt::format("This patch is for {} {}. The game in {} is another version: {} {}.", config.game_name,
-                     version_names(config), path_to_utf8(wrong.folder), file,
-                     wrong.missing ? "is missing" : "is not the file of these versions");
-}
+// "\n\n" and `advice`, or nothing.
+std::string paragraph(const std::string& advice) { return "\n\n" + advice; }
 
 }  // namespace
 
-std::wstring installer_caption(const patch_config& config) {
-  return about_game("{} patch installer", config);
+player_messages::player_messages() : player_messages("en") {}
+
+player_messages::player_messages(std::string_view ui_language) : texts_(ui_language, {}) {}
+
+player_messages::player_messages(const patch_config& config, std::string_view ui_language)
+    : texts_(config.language == "auto" ? ui_language
+             : config.language.empty() ? "en"
+                                       : config.language,
+             config.messages),
+      game_(config.game_name),
+      executable_(
+          with_backslashes(config.executable_path.empty() ? config.process_name : config.executable_path)) {
+  for (const game_version& version : config.game_versions) {
+    version_names_.push_back(version.name);
+  }
 }
 
-std::wstring checking_patch_text() { return L"Checking the patch files"; }
-
-void show_patch_damaged(const std::string& reason) {
-  show(widen_utf8("The patch is incomplete or damaged: " + reason +
-                  ".\n\nExtract the whole download again and run the installer from the extracted folder. If "
-                  "your antivirus removed or quarantined this file, restore it or allow it, then run the "
-                  "installer again."),
-       failure_caption);
+std::string player_messages::text(std::string_view key, text_fields fields) const {
+  fields.game = game_;
+  return texts_(key, fields);
 }
 
-void show_game_running(const patch_config& config) {
-  show(about_game("Please close {} before installing the patch.", config), installer_caption(config).c_str());
+std::wstring player_messages::title() const { return widen_utf8(text("installer_title")); }
+
+std::wstring player_messages::checking() const { return widen_utf8(text("checking")); }
+
+folder_picker_texts player_messages::picker_texts() const {
+  return {widen_utf8(text("picker_title")), widen_utf8(text("picker_button"))};
 }
 
-void show_game_not_found(const patch_config& config) {
-  show(about_game("This patch requires {}. Please install it first.", config), nullptr);
+void player_messages::show_game_running() const { show(text("game_running"), title()); }
+
+void player_messages::show_game_not_found() const { show(text("game_not_found"), {}); }
+
+void player_messages::show_installed() const { show(text("installed"), title()); }
+
+void player_messages::show_installer_busy(const std::filesystem::path& game_folder) const {
+  text_fields fields;
+  fields.folder = path_to_utf8(game_folder);
+  show(text("busy", fields), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }
 
-folder_picker_texts folder_picker_texts_for(const patch_config& config) {
-  return {about_game("Where is {} installed?", config), L"Install patch here"};
+std::string player_messages::another_version(const version_mismatch& wrong) const {
+  text_fields fields;
+  // "A", "A or B", "A, B or C".
+  for (std::size_t index = 0; index + 1 < version_names_.size(); ++index) {
+    fields.others += (index == 0 ? "" : ", ") + version_names_[index];
+  }
+  fields.last = version_names_.empty() ? std::string() : version_names_.back();
+  fields.versions = version_names_.size() < 2 ? fields.last : text("version_list", fields);
+  fields.folder = path_to_utf8(wrong.folder);
+  fields.file = with_backslashes(wrong.file);
+  return text(wrong.missing ? "another_version_missing" : "another_version_differs", fields);
 }
 
-bool ask_to_choose_again(const patch_config& config) {
-  std::string executable = config.executable_path.empty() ? config.process_name : config.executable_path;
-  std::replace(executable.begin(), executable.end(), '/', '\\');
-  const std::wstring text =
-      widen_utf8(fmt::format("{} is not in this folder. Please choose the folder where {} is installed.",
-                             executable, config.game_name));
-  return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
+void player_messages::show_wrong_version(const version_mismatch& wrong) const {
+  show(another_version(wrong) + paragraph(text("wrong_version_advice")), title(), MB_OK | MB_ICONERROR);
 }
 
-bool ask_to_choose_other_version(const patch_config& config, const version_mismatch& wrong) {
-  const std::wstring text = widen_utf8(another_version(config, wrong) +
-                                       "\n\nPlease choose the folder of a version that this patch is for.");
-  return show(text, installer_caption(config).c_str(), MB_RETRYCANCEL) == IDRETRY;
+bool player_messages::ask_to_choose_again() const {
+  text_fields fields;
+  fields.executable = executable_;
+  return show(text("wrong_folder", fields), title(), MB_RETRYCANCEL) == IDRETRY;
 }
 
-void show_wrong_version(const patch_config& config, const version_mismatch& wrong) {
-  show(widen_utf8(
-           another_version(config, wrong) +
-           "\n\nUpdate the game to one of these versions, or get the patch that was made for your version."),
-       installer_caption(config).c_str());
+bool player_messages::ask_to_choose_other_version(const version_mismatch& wrong) const {
+  return show(another_version(wrong) + paragraph(text("choose_other_version")), title(), MB_RETRYCANCEL) ==
+         IDRETRY;
 }
 
-void show_installer_busy(const std::filesystem::path& game_folder) {
-  show(widen_utf8(fmt::format("Another patch installer is installing into {} right now. Please run this "
-                              "installer again when that one has finished.",
-                              path_to_utf8(game_folder))),
-       failure_caption);
+void player_messages::show_no_patch_files(bool in_zip) const {
+  show(text(in_zip ? "started_in_zip" : "no_patch_files"), widen_utf8(text("failure_title")),
+       MB_OK | MB_ICONERROR);
 }
 
-void show_installed(const patch_config& config) {
-  show(L"Patch installed. Have fun ;)", installer_caption(config).c_str());
+void player_messages::show_patch_damaged(damage how, const std::string& file) const {
+  static constexpr const char* keys[] = {"damaged_missing", "damaged_differs", "damaged_list_missing",
+                                         "damaged_folder"};
+  text_fields fields;
+  fields.file = file;
+  show(text(keys[static_cast<int>(how)], fields) + paragraph(text("damaged_advice")),
+       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }
 
-void show_not_installed(const std::string& reason) {
-  show(widen_utf8("The patch was not installed because of an unexpected error:\n\n" + reason),
-       failure_caption);
+void player_messages::show_not_installed(const std::string& reason) const {
+  show(text("not_installed") + paragraph(reason), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }
 
-void show_game_unchanged(const std::string& reason) {
-  show(widen_utf8("The patch was not installed. The game is as it was before:\n\n" + reason),
-       failure_caption);
+void player_messages::show_game_unchanged(
+    const std::string& reason, const std::optional<std::filesystem::path>& protected_folder) const {
+  std::string advice;
+  if (protected_folder) {
+    text_fields fields;
+    fields.folder = path_to_utf8(*protected_folder);
+    advice = paragraph(text("access_denied_advice", fields));
+  }
+  show(text("game_unchanged") + paragraph(reason) + advice, widen_utf8(text("failure_title")),
+       MB_OK | MB_ICONERROR);
 }
 
-void show_rollback_failed(const std::string& reason) {
-  show(widen_utf8("The patch was not installed, and the game could not be put back as it was:\n\n" + reason +
-                  "\n\nRun the installer again: it puts the game's files back first."),
-       failure_caption);
+void player_messages::show_rollback_failed(const std::string& reason) const {
+  show(text("rollback_failed") + paragraph(reason) + paragraph(text("rollback_failed_advice")),
+       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }

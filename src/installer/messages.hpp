@@ -1,71 +1,80 @@
 #pragma once
 
 #include "installer/game_version.hpp"
+#include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
+#include "texts/message_texts.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <string>
-
-// Everything the player reads: each outcome's message box, with its texts,
-// and the folder picker's texts. Each box is modal, has an OK button unless
-// said otherwise and no owner window, and returns when it is closed. Texts
-// from config.json are UTF-8 and are shown literally. Throw only
-// std::bad_alloc.
-
-// "Please close <game> before installing the patch."
-void show_game_running(const patch_config& config);
-
-// "This patch requires <game>. Please install it first.", under the system's
-// default title.
-void show_game_not_found(const patch_config& config);
+#include <vector>
 
 // The texts of the folder picker.
 struct folder_picker_texts {
   std::wstring title;      // "Where is <game> installed?"
   std::wstring ok_button;  // "Install patch here"
 };
-folder_picker_texts folder_picker_texts_for(const patch_config& config);
 
-// "<executable> is not in this folder. Please choose the folder where
-// <game> is installed." with Retry and Cancel; true for Retry. The
-// executable is executable_path, else process_name.
-bool ask_to_choose_again(const patch_config& config);
+// Everything the player reads, in the run's language: each outcome's message
+// box and the texts of the folder picker and the progress window. Each box
+// is modal, has an OK button unless said otherwise and no owner window, and
+// returns when it is closed; failure boxes show the error icon. Texts from
+// config.json are UTF-8 and are shown literally. Reasons (UTF-8) are shown
+// as they come. Throw only std::bad_alloc.
+class player_messages {
+ public:
+  // English, for failures before config.json is read.
+  player_messages();
+  // The language of `ui_language`'s table ("en" when the table has nothing
+  // nearer), for the box that comes before config.json is read.
+  explicit player_messages(std::string_view ui_language);
+  // In config.json's language (English without one; the Windows user
+  // interface's, `ui_language`, for "auto"), with its own wording.
+  player_messages(const patch_config& config, std::string_view ui_language);
 
-// The chosen folder holds another version of the game than those the patch
-// accepts, as `wrong` says; with Retry and Cancel, true for Retry.
-bool ask_to_choose_other_version(const patch_config& config, const version_mismatch& wrong);
+  // "<game> patch installer", the title of the game's boxes and windows.
+  std::wstring title() const;
+  // "Checking the patch files", what the progress window says meanwhile.
+  std::wstring checking() const;
+  folder_picker_texts picker_texts() const;
 
-// Folders of the game were found, none of a version the patch accepts:
-// "This patch is for <game> <versions>. The game in <folder> is another
-// version", the file that differs and what to do.
-void show_wrong_version(const patch_config& config, const version_mismatch& wrong);
+  void show_game_running() const;
+  // Under the system's default title.
+  void show_game_not_found() const;
+  void show_installed() const;
+  // Another installer is at work in `game_folder`.
+  void show_installer_busy(const std::filesystem::path& game_folder) const;
+  // Folders of the game were found, none of a version the patch accepts.
+  void show_wrong_version(const version_mismatch& wrong) const;
+  // The executable is not where it belongs in the chosen folder: Retry and
+  // Cancel; true for Retry.
+  bool ask_to_choose_again() const;
+  // The chosen folder holds another version: Retry and Cancel; true for
+  // Retry.
+  bool ask_to_choose_other_version(const version_mismatch& wrong) const;
 
-// Another installer is at work in `game_folder`; run this one again when it
-// has finished.
-void show_installer_busy(const std::filesystem::path& game_folder);
+  // archives\config.json is not beside the installer; `in_zip` when it was
+  // started from inside a zip file.
+  void show_no_patch_files(bool in_zip) const;
+  // The file `file` (as the player sees it) of a sealed patch is damaged.
+  void show_patch_damaged(damage how, const std::string& file) const;
+  // An unexpected failure before anything was copied.
+  void show_not_installed(const std::string& reason) const;
+  // The patch was not installed and the game is as it was; with the advice
+  // for a folder that Windows does not let this account change, when given.
+  void show_game_unchanged(const std::string& reason,
+                           const std::optional<std::filesystem::path>& protected_folder) const;
+  // Undoing a failed copy did not succeed; `reason` says where the game's
+  // own files are.
+  void show_rollback_failed(const std::string& reason) const;
 
-// "<game> patch installer", the title of the game's boxes and windows.
-std::wstring installer_caption(const patch_config& config);
+ private:
+  std::string text(std::string_view key, text_fields fields = {}) const;
+  std::string another_version(const version_mismatch& wrong) const;
 
-// "Checking the patch files", what the progress window says while it does.
-std::wstring checking_patch_text();
-
-// A file of a sealed patch is missing or damaged, as `reason` (UTF-8) says;
-// tells the player how to get it back.
-void show_patch_damaged(const std::string& reason);
-
-// "Patch installed. Have fun ;)"
-void show_installed(const patch_config& config);
-
-// An unexpected failure before anything was copied; `reason` (UTF-8) says
-// what failed and where.
-void show_not_installed(const std::string& reason);
-
-// The patch was not installed and the game is as it was (a game file could
-// not be moved aside, or the copy failed and was undone); `reason` (UTF-8)
-// says why.
-void show_game_unchanged(const std::string& reason);
-
-// Undoing a copy that failed did not succeed; `reason` (UTF-8) says why and
-// where the game's original files are.
-void show_rollback_failed(const std::string& reason);
+  message_texts texts_;
+  std::string game_;
+  std::string executable_;  // as shown: '\' between folders
+  std::vector<std::string> version_names_;
+};

@@ -44,13 +44,13 @@ std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<
     }
     switch (const path_state state = examine_path(file); state.kind) {
       case path_kind::folder:
-        throw patch_damaged_error(shown(archives, file) + " is a folder, not a file");
+        throw patch_damaged_error(damage::folder, shown(archives, file));
       case path_kind::unknown:
       case path_kind::file:  // gone between the two questions, or unreadable
         throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), state.error);
       case path_kind::none:
       case path_kind::no_folder:
-        throw patch_damaged_error(shown(archives, file) + " is missing");
+        throw patch_damaged_error(damage::missing, shown(archives, file));
     }
   }
   return sizes;
@@ -58,12 +58,20 @@ std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<
 
 }  // namespace
 
+patch_damaged_error::patch_damaged_error(damage how, std::string file)
+    : std::runtime_error(file + (how == damage::missing   ? " is missing"
+                                 : how == damage::differs ? " is not the file that the patch was made with"
+                                 : how == damage::list_missing ? ", the list of the patch's files, is missing"
+                                                               : " is a folder, not a file")),
+      how(how),
+      file(std::move(file)) {}
+
 sealed_patch read_sealed_patch(const fs::path& archives, const patch_config& config,
                                error_location& location) {
   const fs::path list = archives / path_from_utf8(config.checksums);
   if (const path_kind kind = examine_path(list).kind;
       kind == path_kind::none || kind == path_kind::no_folder) {
-    throw patch_damaged_error(shown(archives, list) + ", the list of the patch's files, is missing");
+    throw patch_damaged_error(damage::list_missing, shown(archives, list));
   }
   const std::string text = read_small_file(list, largest_checksum_file);
   const reading_scope reading(location, fs::path("archives") / path_from_utf8(config.checksums));
@@ -76,7 +84,8 @@ sealed_patch read_sealed_patch(const fs::path& archives, const patch_config& con
   return patch;
 }
 
-bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch, const patch_config& config) {
+bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch,
+                        const player_messages& messages) {
   const std::vector<std::uint64_t> sizes = sizes_of(archives, patch.files);
   const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
   const sha256 hasher;
@@ -109,7 +118,7 @@ bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch, con
     }
   };
   {
-    progress_window progress(installer_caption(config), checking_patch_text());
+    progress_window progress(messages.title(), messages.checking());
     std::vector<std::jthread> workers;
     for (unsigned worker = 0; worker < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++worker) {
       workers.emplace_back(hash_files);
@@ -131,8 +140,7 @@ bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch, con
       std::rethrow_exception(failures[index]);
     }
     if (to_hex(*digests[index]) != patch.hashes[index]) {
-      throw patch_damaged_error(shown(archives, patch.files[index]) +
-                                " is not the file that the patch was made with");
+      throw patch_damaged_error(damage::differs, shown(archives, patch.files[index]));
     }
   }
   return true;

@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+class player_messages;
+
+// How a file of a sealed patch is damaged.
+enum class damage { missing, differs, list_missing, folder };
+
 // A patch sealed by the checksum file that config.json's `checksums` names:
 // the patch is exactly the files it lists.
 struct sealed_patch {
@@ -17,9 +22,11 @@ struct sealed_patch {
 
 // A file of a sealed patch is missing or is not the one the patch was made
 // with: the download was cut short or an antivirus took the file. what()
-// names the file and says which.
+// names the file and says which, in English.
 struct patch_damaged_error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  patch_damaged_error(damage how, std::string file);
+  damage how;
+  std::string file;  // as the player sees it: archives\...
 };
 
 // Reads the checksum file of a sealed patch in `archives`. Throws
@@ -36,4 +43,4 @@ sealed_patch read_sealed_patch(const std::filesystem::path& archives, const patc
 // the first file that is missing or differs, windows_error when one cannot
 // be read, std::system_error when the window cannot be shown.
 bool check_sealed_patch(const std::filesystem::path& archives, const sealed_patch& patch,
-                        const patch_config& config);
+                        const player_messages& messages);

@@ -3,6 +3,7 @@
 #include "patch/checksums.hpp"
 #include "patch/patch_config.hpp"
 #include "patch/relative_path.hpp"
+#include "texts/message_texts.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -15,7 +16,7 @@ using nlohmann::json;
 
 namespace {
 
-enum class kind { text, flag, versions };
+enum class kind { text, flag, versions, texts };
 
 struct known_member {
   const char* name;
@@ -23,7 +24,7 @@ struct known_member {
   bool required;
 };
 
-constexpr std::array<known_member, 11> known_members{{
+constexpr std::array<known_member, 13> known_members{{
     {"game_name", kind::text, true},
     {"process_name", kind::text, true},
     {"data_directory", kind::text, true},
@@ -35,6 +36,8 @@ constexpr std::array<known_member, 11> known_members{{
     {"checksums", kind::text, false},
     {"game_versions", kind::versions, false},
     {"executable_path", kind::text, false},
+    {"language", kind::text, false},
+    {"messages", kind::texts, false},
 }};
 
 // The line (from 1) of the first byte that does not continue a well-formed
@@ -146,6 +149,16 @@ void check_versions(const json& versions, std::vector<std::string>& problems) {
   }
 }
 
+void check_texts(const json& texts, std::vector<std::string>& problems) {
+  for (const auto& [key, text] : texts.items()) {
+    if (!text.is_string()) {
+      problems.push_back("messages: the text for \"" + key + "\" must be text (in quotes)");
+    } else if (auto problem = message_override_problem(key, text.get<std::string>())) {
+      problems.push_back(std::move(*problem));
+    }
+  }
+}
+
 void check_member(const json& document, const known_member& member, std::vector<std::string>& problems) {
   const auto found = document.find(member.name);
   if (found == document.end()) {
@@ -165,7 +178,9 @@ void check_member(const json& document, const known_member& member, std::vector<
                        found->type_name() + " " + found->dump());
     return;
   }
-  if (member.type == kind::versions) {
+  if (member.type == kind::texts) {
+    check_texts(*found, problems);
+  } else if (member.type == kind::versions) {
     check_versions(*found, problems);
   } else if (std::string_view(member.name) == "checksums" ||
              std::string_view(member.name) == "executable_path") {
@@ -182,7 +197,7 @@ std::vector<std::string> config_problems(std::string_view bytes) {
   std::istringstream input{std::string(bytes)};
   json document;
   try {
-    input >> document;  // as the installer reads it: one value
+    input >> document;                      // as the installer reads it: one value
   } catch (const json::exception& error) {  // a parse error, or a number too large
     return {std::string("config.json is not valid JSON: ") + error.what()};
   }

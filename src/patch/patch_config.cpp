@@ -2,6 +2,7 @@
 
 #include "patch/checksums.hpp"
 #include "patch/relative_path.hpp"
+#include "texts/message_texts.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -75,6 +76,13 @@ patch_config read_patch_config(std::istream& input) {
   config.checksums = relative_member(config.checksums, "checksums");
   read_optional(document, "executable_path", config.executable_path);
   config.executable_path = relative_member(config.executable_path, "executable_path");
+  read_optional(document, "language", config.language);
+  read_optional(document, "messages", config.messages);
+  for (const auto& [key, text] : config.messages) {
+    if (const auto problem = message_override_problem(key, text)) {
+      throw config_error(*problem);
+    }
+  }
   if (const auto versions = document.find("game_versions"); versions != document.end()) {
     const auto entries = versions->get<std::vector<nlohmann::json>>();
     for (std::size_t index = 0; index < entries.size(); ++index) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -36,6 +37,11 @@ struct patch_config {
   // The game's executable relative to the game folder ('/' between
   // elements); empty: process_name directly in it.
   std::string executable_path;
+  // The language of every text: empty for English, "auto" for the Windows
+  // user interface's, or a tag such as "ru" or "pt-BR".
+  std::string language;
+  // The author's own wording of any text, by its key.
+  std::map<std::string, std::string> messages;
 };
 
 // A member that the JSON library reads but that does not make sense, such as
@@ -51,12 +57,14 @@ patch_config load_patch_config(const std::filesystem::path& file);
 
 // Reads the configuration from `input`: its first JSON value must be an
 // object with the five required members above as strings, and may hold
-// gog_id, epic_app_name, checksums and executable_path as strings,
+// gog_id, epic_app_name, checksums, executable_path and language as
+// strings, messages as an object from text key to text,
 // ask_for_folder as a boolean and game_versions as an array of objects, each
 // with a string `name` and an object `files` from path to SHA-256; anything
 // after that value is ignored. Throws nlohmann::json::parse_error for empty
 // or malformed input, nlohmann::json::type_error for a value of the wrong
 // type, nlohmann::json::out_of_range for a missing member, and config_error
 // for a path that is not below its folder, a hash that is not 64
-// hexadecimal digits or a version without files.
+// hexadecimal digits, a version without files, or a text of `messages`
+// whose key is unknown or whose fields do not fit.
 patch_config read_patch_config(std::istream& input);

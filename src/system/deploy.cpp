@@ -2,6 +2,7 @@
 
 #include "system/file_operations.hpp"
 #include "system/text.hpp"
+#include "system/windows_error.hpp"
 
 #include <fmt/format.h>
 #include <windows.h>
@@ -83,6 +84,48 @@ std::optional<std::string> first_incomplete(const std::vector<fs::path>& files,
   return std::nullopt;
 }
 
+// What the shell's own result codes mean: most are not Windows codes.
+std::string shell_failure(int result) {
+  struct meaning {
+    int code;
+    const char* words;
+  };
+  static constexpr meaning meanings[] = {
+      {0x71, "a file would be copied onto itself"},
+      {0x72, "several files were to be copied to one"},
+      {0x73, "the files are not in one folder"},
+      {0x74, "a path names a drive's root"},
+      {0x75, "the copy was cancelled"},
+      {0x76, "a folder would be copied into itself"},
+      {0x78, "a patch file could not be read"},
+      {0x79, "a path is too long"},
+      {0x7A, "the lists of files do not match"},
+      {0x7C, "a path is not valid"},
+      {0x7D, "the source and the destination are the same folder"},
+      {0x7E, "a file stands where a folder must go"},
+      {0x80, "a folder stands where a file must go"},
+      {0x81, "a file name is too long"},
+      {0x82, "the destination is a CD-ROM"},
+      {0x83, "the destination is a DVD"},
+      {0x84, "the destination is a writable CD"},
+      {0x85, "a file is too large for the destination drive"},
+      {0x86, "a patch file is on a CD-ROM that cannot be read"},
+      {0x87, "a patch file is on a DVD that cannot be read"},
+      {0x88, "a patch file is on a writable CD that cannot be read"},
+      {0xB7, "a file name is too long for the destination"},
+      {0x402, "an unknown error at the destination"},
+      {ERROR_CANCELLED, "the copy stopped: the player cancelled it, or the shell could not go on"},
+      {0x10000, "an error at the destination"},
+  };
+  for (const meaning& known : meanings) {
+    if (known.code == result) {
+      return fmt::format("copying the patch files failed (shell error {}: {})", result, known.words);
+    }
+  }
+  return describe_windows_error("copying the patch files failed (shell error)",
+                                static_cast<unsigned long>(result));
+}
+
 }  // namespace
 
 std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files,
@@ -117,7 +160,7 @@ void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& ar
     staging.roll_back("copying the patch files was cancelled");
   }
   if (!files.empty() && result != 0) {
-    staging.roll_back(fmt::format("copying the patch files failed (shell error {})", result));
+    staging.roll_back(shell_failure(result));
   }
   if (const auto incomplete = first_incomplete(files, destinations)) {
     staging.roll_back(*incomplete);

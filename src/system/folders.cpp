@@ -7,6 +7,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <array>
 #include <memory>
 #include <system_error>
 
@@ -32,4 +33,19 @@ std::optional<std::filesystem::path> program_data_folder() {
     return std::nullopt;
   }
   return std::filesystem::path(text);
+}
+
+std::optional<std::filesystem::path> temporary_folder() {
+  std::array<wchar_t, MAX_PATH + 1> buffer{};
+  const DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length == 0 || length >= buffer.size()) {
+    return std::nullopt;
+  }
+  // A short (8.3) element would not compare equal to the long name.
+  std::array<wchar_t, 32768> long_form{};
+  const DWORD long_length =
+      ::GetLongPathNameW(buffer.data(), long_form.data(), static_cast<DWORD>(long_form.size()));
+  std::filesystem::path folder(long_length > 0 && long_length < long_form.size() ? long_form.data()
+                                                                                 : buffer.data());
+  return folder.has_filename() ? folder : folder.parent_path();
 }

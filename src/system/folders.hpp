@@ -12,3 +12,8 @@ bool is_existing_folder(const std::filesystem::path& folder) noexcept;
 // The ProgramData folder of this machine (C:\ProgramData as a rule), or
 // nothing when the system cannot say. Throws only std::bad_alloc.
 std::optional<std::filesystem::path> program_data_folder();
+
+// This user's temporary folder in its long form and without a trailing
+// separator, or nothing when the system cannot say. Throws only
+// std::bad_alloc.
+std::optional<std::filesystem::path> temporary_folder();

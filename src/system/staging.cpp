@@ -105,7 +105,7 @@ void note_missing_folders(const fs::path& game_folder, const fs::path& relative,
         throw game_unchanged_error(
             fmt::format("a file stands where the patch needs the folder {}", path_to_utf8(full)));
       case path_kind::unknown:
-        throw game_unchanged_error(could_not_examine(full, state.error));
+        throw game_unchanged_error(could_not_examine(full, state.error), state.error, game_folder);
       case path_kind::none:
       case path_kind::no_folder:
         plan.missing_folders.insert(full);
@@ -133,7 +133,7 @@ replacement_plan plan_replacement(const fs::path& game_folder, const std::vector
         throw game_unchanged_error(
             fmt::format("a folder stands where the patch file {} goes", path_to_utf8(target)));
       case path_kind::unknown:
-        throw game_unchanged_error(could_not_examine(target, state.error));
+        throw game_unchanged_error(could_not_examine(target, state.error), state.error, game_folder);
     }
   }
   return plan;
@@ -192,7 +192,7 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
           fmt::format("{}; {}. {}", failure, *undo_failure, originals_left_in(staging())));
     }
     remove_empty_tree(staging());
-    throw game_unchanged_error(failure);
+    throw game_unchanged_error(failure, code, game_folder_);
   }
 }
 

@@ -10,7 +10,11 @@
 // could not be examined or moved aside before the copy, or the copy failed
 // and was undone. what() says why.
 struct game_unchanged_error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit game_unchanged_error(const std::string& reason, unsigned long code = 0,
+                                std::filesystem::path game_folder = {})
+      : std::runtime_error(reason), code(code), game_folder(std::move(game_folder)) {}
+  unsigned long code;                 // the Windows code behind it, 0 when none
+  std::filesystem::path game_folder;  // where it happened, when known
 };
 
 // Undoing a failed copy, or the one a killed run left, failed: some original

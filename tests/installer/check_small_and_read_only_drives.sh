@@ -80,13 +80,18 @@ check_case() {
     diff <(echo "$before") <(echo "$after") >&2 || true
     status=1
   fi
+  if [ "$read_only" = ro ] && ! grep -qF 'Windows does not let this user account change the files in P:\Game.' <<<"$output"; then
+    echo "FAIL ($name): expected the box to say that Windows does not let the files in P:\Game be changed; got:" >&2
+    echo "$output" >&2
+    status=1
+  fi
   if [ "$status" = 0 ]; then
     echo "ok ($name): the game folder is as it was after: $(grep -A3 "^Message box text" <<<"$output" | tr '\n' ' ')"
   fi
 }
 
-check_case full rw '^copying the patch files failed \(shell error [0-9]+\)$'
-# Windows says "access denied" (5) or "write-protected" (19); never a C
-# library errno (13 is EACCES, 30 EROFS).
-check_case read-only ro '^the game file P:\\Game\\.+ could not be moved aside \(error (5|19)\)$'
+check_case full rw '^copying the patch files failed \(shell error [0-9]+: .+\)$'
+# Windows says "access denied" (5) or "write-protected" (19), in its own
+# words; never a C library errno (13 is EACCES, 30 EROFS).
+check_case read-only ro '^the game file P:\\Game\\.+ could not be moved aside \(error (5|19): [^)]+\)$'
 exit $status

@@ -249,6 +249,43 @@ TEST(flow, steam_manifest_without_install_folder_stops_before_copying) {
   EXPECT_EQ(files_below(library / "steamapps"), (std::set<std::string>{"appmanifest_480.acf"}));
 }
 
+TEST(flow, started_without_its_patch_files_it_says_to_extract_the_download_first) {
+  const std::wstring in_zip =
+      L"The installer was started from inside a zip file, so its patch files are not beside it. Extract the "
+      L"whole download first, then run the installer from the extracted folder.";
+  const std::wstring no_files =
+      L"The installer cannot find its patch files: there is no folder \"archives\" with a config.json beside "
+      L"it. Extract the whole download, then run the installer from the extracted folder.";
+  // Outside the temporary folder, where an installer copied without its
+  // folder and one in Explorer's folder for an opened zip differ.
+  const fs::path outside =
+      fs::path(L"C:\\") / ("patch-test-extract-" + std::to_string(::GetCurrentProcessId()));
+  struct row {
+    const char* name;
+    fs::path folder;
+    std::wstring expected;
+  };
+  const temp_folder temporary;
+  const row rows[] = {
+      {"below the temporary folder, as a zip opened by a double click", temporary.path() / "patch", in_zip},
+      {"named as Explorer names an opened zip", outside / "Temp1_starfall-patch.zip", in_zip},
+      {"named as WinRAR names it", outside / "Rar$EXa1234.5678", in_zip},
+      {"copied without its archives folder", outside / "Downloads", no_files},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::create_directories(row.folder);
+    fs::copy_file(binary_folder() / "patch_installer.exe", row.folder / "patch_installer.exe");
+
+    const program_run run = run_and_dismiss(row.folder / "patch_installer.exe", row.folder);
+
+    EXPECT_EQ(run.caption, unexpected_caption);
+    EXPECT_EQ(run.text, row.expected);
+    EXPECT_EQ(run.exit_code, 3u);
+  }
+  fs::remove_all(outside);
+}
+
 TEST(flow, unexpected_errors_name_the_file_they_came_from) {
   const std::wstring not_installed = L"The patch was not installed because of an unexpected error:\n\n";
   struct row {
@@ -258,11 +295,6 @@ TEST(flow, unexpected_errors_name_the_file_they_came_from) {
     std::wstring expected_start;
   };
   const row rows[] = {
-      {"missing config.json",
-       [](const installer_sandbox& setup, const steam_sandbox&) {
-         fs::remove(setup.archives() / "config.json");
-       },
-       L"archives\\config.json: [json.exception.parse_error.101] parse error at line 1, column 1: "},
       {"malformed config.json",
        [](const installer_sandbox& setup, const steam_sandbox&) {
          write_file(setup.archives() / "config.json", R"({"game_name": 7})");

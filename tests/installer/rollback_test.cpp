@@ -100,7 +100,7 @@ TEST(rollback, a_patch_that_cannot_be_staged_is_refused_before_anything_changes)
       {"a game file in use",
        [](const patched_game& patched) {
          return game_unchanged + L"the game file " + (patched.game / "Data" / "big.dat").native() +
-                L" could not be moved aside (error 32)";
+                L" could not be moved aside (error 32: Sharing violation.)";  // Wine's words for the code
        },
        "Data/big.dat"},
       {"a patch file in the staging folder, in another letter case",
@@ -134,7 +134,7 @@ TEST(rollback, a_patch_that_cannot_be_staged_is_refused_before_anything_changes)
          make_unix_link(patched.game / "Data" / "loop.dat", "loop.dat");  // a link to itself
          write_file(patched.setup.archives() / "Data" / "loop.dat", "loop");
          return game_unchanged + L"the game file " + (patched.game / "Data" / "loop.dat").native() +
-                L" could not be examined (error 1921)";
+                L" could not be examined (error 1921: The filename cannot be resolved.)";
        }},
   };
   for (const row& row : rows) {

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The values that a text may name by its replacement fields: {game},
+// {file}, {folder}, {versions}, {executable}, {others}, {last}. Each text
+// uses the fields its English text uses. All are UTF-8.
+struct text_fields {
+  std::string game;
+  std::string file;
+  std::string folder;
+  std::string versions;
+  std::string executable;
+  std::string others;
+  std::string last;
+};
+
+// The texts of one run, in one language of the table (English unless told),
+// each replaceable by the patch author's own wording.
+class message_texts {
+ public:
+  // English, as written in the table.
+  message_texts();
+  // The table's language for `tag` (see table_language), with `overrides`
+  // from key to text in place of the table's; an override may write {} for
+  // {game}. Throws std::invalid_argument naming the key for an override that
+  // message_override_problem refuses.
+  message_texts(std::string_view tag, std::map<std::string, std::string> overrides);
+
+  // The text of `key` with its fields filled in. Throws std::out_of_range for
+  // a key the table does not have.
+  std::string operator()(std::string_view key, const text_fields& fields = {}) const;
+  const std::string& language() const { return language_; }
+
+ private:
+  std::string language_;
+  std::map<std::string, std::string, std::less<>> texts_;
+};
+
+// The language of the table that serves `tag` (as "pt-BR", "de-DE", "zh-TW"
+// or "ja"), as setup programs choose: the tag itself, else its primary
+// language (Simplified Chinese for zh-CN and zh-SG, Traditional for the
+// other Chinese tags, Brazilian for other Portuguese), else English. Letter
+// case does not count. Throws only std::bad_alloc.
+std::string table_language(std::string_view tag);
+
+// Why `text` cannot stand for the text of `key`: the key is unknown, or the
+// text names a field that the key's text has not, or is no format text.
+// Nothing when it can. Throws only std::bad_alloc.
+std::optional<std::string> message_override_problem(std::string_view key, const std::string& text);
+
+// The table itself, for checks of it: every language, every key, and the
+// text of `key` in `language` (empty when missing).
+std::vector<std::string> message_languages();
+std::vector<std::string> message_keys();
+std::string table_text(std::string_view language, std::string_view key);

@@ -13,6 +13,10 @@
 # lost:
 #   docs/images/message-wrong-version.png
 #   docs/images/message-damaged.png
+# and the box of the demo patch in German, and the box of an installer
+# double-clicked inside a zip that Explorer opened:
+#   docs/images/message-installed-de.png
+#   docs/images/message-in-zip.png
 # Installs what is missing and builds what it needs first. Works in a Wine
 # prefix of its own, build/screenshots/prefix, with Wine's virtual desktop
 # switched on, so that Wine draws the title bars itself (there is no window
@@ -271,3 +275,36 @@ show_box damaged "The patch is incomplete or damaged: archives\Data\balance.ini 
 wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
 expect_exit damaged "$installer_pid" 3
 rm -f "$WINEPREFIX/drive_c/Games/Starfall Tactics/StarfallTactics.exe"
+
+# --- The demo patch in German, and an installer opened inside a zip --------
+german="$work/patch-german"
+rm -rf "$german"
+mkdir -p "$german"
+cp "$root/build/windows/bin/patch_installer.exe" "$german/"
+cp -r "$root/examples/demo-patch/archives" "$german/"
+{
+  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
+  printf '  "language": "de"\n}\n'
+} >"$german/archives/config.json"
+cd "$german"
+wine "$german/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+show_box installed-de "Patch installiert. Viel Spaß ;)"
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit installed-de "$installer_pid" 0
+
+# Explorer shows a zip as a folder and runs a program in it from a copy in
+# a folder of its own, Temp1_<zip name>, without the rest of the download.
+in_zip="$WINEPREFIX/drive_c/users/Public/Temp1_starfall-patch.zip"
+rm -rf "$in_zip"
+mkdir -p "$in_zip"
+cp "$root/build/windows/bin/patch_installer.exe" "$in_zip/"
+cd "$in_zip"
+wine "$in_zip/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+show_box in-zip "The installer was started from inside a zip file, so its patch files are not beside it. \
+Extract the whole download first, then run the installer from the extracted folder."
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit in-zip "$installer_pid" 3
+cd "$work"
+rm -rf "$in_zip"

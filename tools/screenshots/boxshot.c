@@ -62,13 +62,23 @@ static void activate(HWND window) {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+/* Prints `text` as UTF-8, whatever the C runtime's locale. */
+static void print_utf8(const wchar_t *text) {
+  char bytes[8192];
+  int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, NULL, NULL);
+  if (length > 0) fputs(bytes, stdout);
+}
+
 static void print_window(HWND window, const wchar_t *line3) {
   wchar_t title[512];
   RECT r;
   GetWindowTextW(window, title, 512);
   GetWindowRect(window, &r);
-  printf("%ld %ld %ld %ld\n%ls\n%ls\n", r.right - r.left, r.bottom - r.top, r.left, r.top, title,
-         line3);
+  printf("%ld %ld %ld %ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+  print_utf8(title);
+  putchar('\n');
+  print_utf8(line3);
+  putchar('\n');
 }
 
 static int process_runs(const wchar_t *name) {

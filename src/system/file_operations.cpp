@@ -185,9 +185,10 @@ std::optional<std::string> remove_tree(const fs::path& folder) {
   return failure;
 }
 
-std::string read_small_file(const fs::path& file, std::size_t largest) {
-  const unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+file_for_reading open_for_reading(const fs::path& file) {
+  // Sequential reading lets Windows read ahead.
+  unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!handle) {
     throw windows_error(fmt::format("opening {} failed", path_to_utf8(file)), ::GetLastError());
   }
@@ -195,11 +196,16 @@ std::string read_small_file(const fs::path& file, std::size_t largest) {
   if (!::GetFileSizeEx(handle.get(), &size)) {
     throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
   }
-  if (static_cast<unsigned long long>(size.QuadPart) > largest) {
+  return {std::move(handle), static_cast<unsigned long long>(size.QuadPart)};
+}
+
+std::string read_small_file(const fs::path& file, std::size_t largest) {
+  const auto [handle, size] = open_for_reading(file);
+  if (size > largest) {
     throw windows_error(fmt::format("{} is larger than {} bytes", path_to_utf8(file), largest),
                         ERROR_FILE_TOO_LARGE);
   }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::string bytes(static_cast<std::size_t>(size), '\0');
   DWORD read = 0;
   if (!bytes.empty() &&
       !::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {

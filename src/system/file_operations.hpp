@@ -1,5 +1,7 @@
 #pragma once
 
+#include "system/handle.hpp"
+
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -74,6 +76,17 @@ std::optional<std::string> list_tree(const std::filesystem::path& folder, folder
 // first, with the Windows code: everything else is still deleted, or nothing
 // when the folder cannot be listed. Throws only std::bad_alloc.
 std::optional<std::string> remove_tree(const std::filesystem::path& folder);
+
+// A file opened for reading from start to end, and its size.
+struct file_for_reading {
+  unique_hfile handle;
+  unsigned long long size = 0;
+};
+
+// Opens `file` to be read once from start to end, letting others read and
+// delete it meanwhile. Throws windows_error naming the file when it cannot
+// be opened (code() tells "not found" apart) or its size asked.
+file_for_reading open_for_reading(const std::filesystem::path& file);
 
 // The bytes of the file `file`, which may be read by others meanwhile.
 // Throws windows_error naming the file when it cannot be opened or read

@@ -1,5 +1,6 @@
 #include "system/sha256.hpp"
 
+#include "system/file_operations.hpp"
 #include "system/handle.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
@@ -133,19 +134,10 @@ sha256_digest sha256::of(std::string_view bytes) const {
 }
 
 std::optional<sha256_digest> sha256::of_file(const fs::path& file, const hash_progress& progress) const {
-  // Sequential reading lets Windows read ahead.
-  const unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!handle) {
-    throw windows_error(fmt::format("opening {} failed", path_to_utf8(file)), ::GetLastError());
-  }
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(handle.get(), &size)) {
-    throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
-  }
+  const auto [handle, size] = open_for_reading(file);
   // Most patch files are small: a piece as large as the file (the end of
   // the file is seen as a read of nothing), and not cleared first.
-  const DWORD room = static_cast<DWORD>(std::clamp<LONGLONG>(size.QuadPart + 1, 1, piece_size));
+  const DWORD room = static_cast<DWORD>(std::clamp<unsigned long long>(size + 1, 1, piece_size));
   const auto piece = std::make_unique_for_overwrite<char[]>(room);
   running_hash hash(*library_);
   std::uint64_t done = 0;

@@ -17,15 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t largest_config = 1 << 20;
-
 // Every problem of config.json; the configuration when there is none.
 std::optional<patch_config> check_configuration(const fs::path& archives) {
   say("config.json");
   std::optional<patch_config> config;
   step("  reading archives\\config.json", [&] {
-    const std::vector<std::string> problems =
-        config_problems(read_small_file(archives / "config.json", largest_config));
+    const std::vector<std::string> problems = config_problems(read_config_bytes(archives));
     for (const std::string& problem : problems) {
       say("  problem: " + problem);
     }

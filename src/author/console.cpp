@@ -1,5 +1,6 @@
 #include "author/console.hpp"
 
+#include "system/file_operations.hpp"
 #include "system/text.hpp"
 
 #include <cstdio>
@@ -19,6 +20,10 @@ bool step(const std::string& what, const std::function<void()>& step) {
     say(what + " failed: " + error.what());
   }
   return false;
+}
+
+std::string read_config_bytes(const std::filesystem::path& archives) {
+  return read_small_file(archives / "config.json", 1 << 20);
 }
 
 std::string shown(const std::filesystem::path& path, const std::filesystem::path& folder) {

@@ -12,5 +12,9 @@ void say(const std::string& line);
 // false. The one place where the tool turns failures into words.
 bool step(const std::string& what, const std::function<void()>& step);
 
+// The bytes of `archives`\config.json. Throws windows_error when it cannot
+// be read or is larger than any configuration (1 MiB).
+std::string read_config_bytes(const std::filesystem::path& archives);
+
 // A path as the author sees it, relative to `folder` when below it.
 std::string shown(const std::filesystem::path& path, const std::filesystem::path& folder);

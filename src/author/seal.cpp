@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char default_checksum_file[] = "SHA256SUMS";
-constexpr std::size_t largest_config = 1 << 20;
 
 // Writes `bytes` as `file` in one step: a file beside it, renamed over it.
 void replace_file_with(const fs::path& file, const std::string& bytes) {
@@ -100,7 +99,7 @@ int seal_patch(const fs::path& folder, const std::vector<std::string>& game_file
   std::string text;
   std::vector<std::string> problems;
   if (!step("reading archives\\config.json", [&] {
-        text = read_small_file(archives / "config.json", largest_config);
+        text = read_config_bytes(archives);
         problems = config_problems(text);
       })) {
     return 1;

@@ -34,8 +34,8 @@ bool is_temporary_extraction(const fs::path& folder) {
       return true;
     }
     const std::wstring& name = element.native();
-    const bool explorer = name.starts_with(L"Temp") && name.find(L'_') != std::wstring::npos &&
-                          name.size() > 4 && name.ends_with(L".zip");
+    const bool explorer =
+        name.starts_with(L"Temp") && name.find(L'_') != std::wstring::npos && name.ends_with(L".zip");
     if (explorer || name.starts_with(L"Rar$EX")) {
       return true;
     }
@@ -56,8 +56,8 @@ exit_code run_installer(error_location& location, player_messages& messages) {
   const fs::path archives = folder / "archives";
   // Double-clicked inside a zip, or copied without its folder: the player
   // needs to hear how to start it, not what the JSON library says.
-  if (examine_path(archives / "config.json").kind == path_kind::none ||
-      examine_path(archives / "config.json").kind == path_kind::no_folder) {
+  if (const path_kind config_file = examine_path(archives / "config.json").kind;
+      config_file == path_kind::none || config_file == path_kind::no_folder) {
     player_messages(user_interface_language()).show_no_patch_files(is_temporary_extraction(folder));
     return exit_code::unexpected_failure;
   }

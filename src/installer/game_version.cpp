@@ -7,8 +7,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {}  // namespace
-
 version_check::version_check(const patch_config& config, fs::path archives, const sealed_patch* sealed)
     : config_(config), archives_(std::move(archives)), sealed_(sealed) {}
 

@@ -17,7 +17,7 @@ std::string with_backslashes(std::string path) {
   return path;
 }
 
-// "\n\n" and `advice`, or nothing.
+// `advice` as a paragraph of its own.
 std::string paragraph(const std::string& advice) { return "\n\n" + advice; }
 
 }  // namespace

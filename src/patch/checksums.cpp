@@ -10,16 +10,6 @@ namespace {
 
 constexpr std::size_t hex_digits = 64;
 
-char lower_ascii(char character) {
-  return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a') : character;
-}
-
-std::string lower_ascii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char character) { return lower_ascii(character); });
-  return text;
-}
-
 // sha256sum escapes a name that holds a backslash or a line break, and says
 // so by a '\' before the line: "\\" stands for '\' and "\n" for a line break.
 std::string unescaped(std::string_view name, std::size_t line) {
@@ -77,7 +67,7 @@ checksum_format_error::checksum_format_error(std::size_t line, const std::string
     : std::runtime_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
 
 std::optional<std::string> normalized_sha256(std::string_view text) {
-  std::string lower = lower_ascii(std::string(text));
+  std::string lower = ascii_lower(text);
   const bool hex = lower.size() == hex_digits && std::all_of(lower.begin(), lower.end(), [](char digit) {
                      return (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f');
                    });
@@ -88,7 +78,7 @@ std::vector<checksum_line> read_checksums(std::string_view text, std::string_vie
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
     text.remove_prefix(3);
   }
-  const std::string own = lower_ascii(std::string(own_path));
+  const std::string own = ascii_lower(own_path);
   std::vector<checksum_line> lines;
   std::map<std::string, std::size_t> seen;  // letter case aside, as Windows names files
   for (std::size_t number = 1; !text.empty(); ++number) {
@@ -102,7 +92,7 @@ std::vector<checksum_line> read_checksums(std::string_view text, std::string_vie
       continue;
     }
     checksum_line entry = parse_line(line, number);
-    const std::string key = lower_ascii(entry.path);
+    const std::string key = ascii_lower(entry.path);
     if (key == own) {
       throw checksum_format_error(number, "the checksum file cannot list itself");
     }

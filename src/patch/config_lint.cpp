@@ -101,16 +101,10 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
   return row[b.size()];
 }
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return text;
-}
-
 // The known member that `name` looks like a misspelling of, if any.
 const known_member* misspelled(const std::string& name) {
   for (const known_member& member : known_members) {
-    if (lower(name) == member.name || edit_distance(lower(name), member.name) <= 2) {
+    if (ascii_lower(name) == member.name || edit_distance(ascii_lower(name), member.name) <= 2) {
       return &member;
     }
   }

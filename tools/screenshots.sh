@@ -203,18 +203,25 @@ shot game-running 1 "Please close Starfall Tactics before installing the patch."
 kill "$game_pid" 2>/dev/null || true
 wait "$game_pid" 2>/dev/null || true
 
+# demo_patch DIR MEMBERS: the installer and the demo patch in DIR, with the
+# JSON text MEMBERS added as the last members of its config.json.
+demo_patch() {
+  local dir=$1 members=$2
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$root/build/windows/bin/patch_installer.exe" "$dir/"
+  cp -r "$root/examples/demo-patch/archives" "$dir/"
+  {
+    sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
+    printf '%s\n}\n' "$members"
+  } >"$dir/archives/config.json"
+}
+
 # --- The folder picker, with "ask_for_folder" and nothing that knows the game
 # The demo patch's config.json with "ask_for_folder": true added as its last
 # member.
 asking="$work/patch-asking"
-rm -rf "$asking"
-mkdir -p "$asking"
-cp "$root/build/windows/bin/patch_installer.exe" "$asking/"
-cp -r "$root/examples/demo-patch/archives" "$asking/"
-{
-  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
-  printf '  "ask_for_folder": true\n}\n'
-} >"$asking/archives/config.json"
+demo_patch "$asking" '  "ask_for_folder": true'
 cd "$asking"
 wine_quiet reg delete 'HKCU\Software\Mirelune\Starfall Tactics' /f
 title="Where is Starfall Tactics installed?"
@@ -241,18 +248,13 @@ expect_exit wrong-folder "$installer_pid" 2
 # The demo patch with "checksums" and "game_versions" added, and its
 # SHA256SUMS; the game on C: is version 1.3, which it does not know.
 sealed="$work/patch-sealed"
-rm -rf "$sealed"
-mkdir -p "$sealed"
-cp "$root/build/windows/bin/patch_installer.exe" "$sealed/"
-cp -r "$root/examples/demo-patch/archives" "$sealed/"
 steam_hash=$(printf 'Starfall Tactics 1.2 (Steam)' | sha256sum | cut -c1-64)
 gog_hash=$(printf 'Starfall Tactics 1.2 (GOG)' | sha256sum | cut -c1-64)
-{
-  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
-  printf '  "checksums": "SHA256SUMS",\n  "game_versions": [\n'
-  printf '    {"name": "1.2 (Steam)", "files": {"StarfallTactics.exe": "%s"}},\n' "$steam_hash"
-  printf '    {"name": "1.2 (GOG)", "files": {"StarfallTactics.exe": "%s"}}\n  ]\n}\n' "$gog_hash"
-} >"$sealed/archives/config.json"
+demo_patch "$sealed" "  \"checksums\": \"SHA256SUMS\",
+  \"game_versions\": [
+    {\"name\": \"1.2 (Steam)\", \"files\": {\"StarfallTactics.exe\": \"$steam_hash\"}},
+    {\"name\": \"1.2 (GOG)\", \"files\": {\"StarfallTactics.exe\": \"$gog_hash\"}}
+  ]"
 (cd "$sealed/archives" && find . -type f ! -name config.json -printf '%P\n' | LC_ALL=C sort |
   xargs -d '\n' sha256sum >"$work/SHA256SUMS")
 mv "$work/SHA256SUMS" "$sealed/archives/"
@@ -278,14 +280,7 @@ rm -f "$WINEPREFIX/drive_c/Games/Starfall Tactics/StarfallTactics.exe"
 
 # --- The demo patch in German, and an installer opened inside a zip --------
 german="$work/patch-german"
-rm -rf "$german"
-mkdir -p "$german"
-cp "$root/build/windows/bin/patch_installer.exe" "$german/"
-cp -r "$root/examples/demo-patch/archives" "$german/"
-{
-  sed '$d' "$root"/examples/demo-patch/archives/config.json | sed '$ s/$/,/'
-  printf '  "language": "de"\n}\n'
-} >"$german/archives/config.json"
+demo_patch "$german" '  "language": "de"'
 cd "$german"
 wine "$german/patch_installer.exe" </dev/null >>"$log" 2>&1 &
 installer_pid=$!

@@ -24,7 +24,7 @@ struct known_member {
   bool required;
 };
 
-constexpr std::array<known_member, 13> known_members{{
+constexpr std::array<known_member, 15> known_members{{
     {"game_name", kind::text, true},
     {"process_name", kind::text, true},
     {"data_directory", kind::text, true},
@@ -38,6 +38,8 @@ constexpr std::array<known_member, 13> known_members{{
     {"executable_path", kind::text, false},
     {"language", kind::text, false},
     {"messages", kind::texts, false},
+    {"keep_originals", kind::flag, false},
+    {"patch_name", kind::text, false},
 }};
 
 // The line (from 1) of the first byte that does not continue a well-formed

@@ -78,6 +78,8 @@ patch_config read_patch_config(std::istream& input) {
   config.executable_path = relative_member(config.executable_path, "executable_path");
   read_optional(document, "language", config.language);
   read_optional(document, "messages", config.messages);
+  read_optional(document, "keep_originals", config.keep_originals);
+  read_optional(document, "patch_name", config.patch_name);
   for (const auto& [key, text] : config.messages) {
     if (const auto problem = message_override_problem(key, text)) {
       throw config_error(*problem);

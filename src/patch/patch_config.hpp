@@ -42,6 +42,10 @@ struct patch_config {
   std::string language;
   // The author's own wording of any text, by its key.
   std::map<std::string, std::string> messages;
+  // Keep the game files that the patch replaces, so that the player can
+  // take the patch off again by running the installer once more.
+  bool keep_originals = false;
+  std::string patch_name;  // the patch as the boxes name it; empty: "The patch for <game>"
 };
 
 // A member that the JSON library reads but that does not make sense, such as
@@ -57,9 +61,9 @@ patch_config load_patch_config(const std::filesystem::path& file);
 
 // Reads the configuration from `input`: its first JSON value must be an
 // object with the five required members above as strings, and may hold
-// gog_id, epic_app_name, checksums, executable_path and language as
-// strings, messages as an object from text key to text,
-// ask_for_folder as a boolean and game_versions as an array of objects, each
+// gog_id, epic_app_name, checksums, executable_path, language and
+// patch_name as strings, messages as an object from text key to text,
+// ask_for_folder and keep_originals as booleans and game_versions as an array of objects, each
 // with a string `name` and an object `files` from path to SHA-256; anything
 // after that value is ignored. Throws nlohmann::json::parse_error for empty
 // or malformed input, nlohmann::json::type_error for a value of the wrong

@@ -122,6 +122,8 @@ TEST(config, optional_members_for_other_stores_and_the_folder_picker) {
       {"epic_app_name null", R"("epic_app_name": null)", "", "", false, 302},
       {"ask_for_folder a string", R"("ask_for_folder": "yes")", "", "", false, 302},
       {"ask_for_folder a number", R"("ask_for_folder": 1)", "", "", false, 302},
+      {"keep_originals a string", R"("keep_originals": "true")", "", "", false, 302},
+      {"patch_name a number", R"("patch_name": 11)", "", "", false, 302},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);

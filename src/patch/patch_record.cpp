@@ -1,0 +1,92 @@
+#include "patch/patch_record.hpp"
+
+#include "patch/checksums.hpp"
+#include "patch/relative_path.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <set>
+
+namespace {
+
+using nlohmann::json;
+
+// Bumped when a later installer stores something an older one must not
+// take for a record it understands.
+constexpr int record_format = 1;
+
+std::string checked_path(const std::string& path) {
+  const auto normalized = normalized_relative_path(path);
+  if (!normalized || *normalized != path) {
+    throw record_error("the record names a path outside the game folder: " + path);
+  }
+  return path;
+}
+
+std::vector<std::string> checked_paths(const json& document, const char* member) {
+  std::vector<std::string> paths;
+  for (const std::string& path : document.at(member).get<std::vector<std::string>>()) {
+    paths.push_back(checked_path(path));
+  }
+  return paths;
+}
+
+// Every written file must be one the record created or replaced, and the
+// other way round, letter case aside as Windows compares names.
+void check_written(const patch_record& record) {
+  std::set<std::string> touched;
+  for (const auto* list : {&record.created_files, &record.replaced_files}) {
+    for (const std::string& path : *list) {
+      if (!touched.insert(ascii_lower(path)).second) {
+        throw record_error("the record names a file twice: " + path);
+      }
+    }
+  }
+  std::set<std::string> written;
+  for (const auto& [path, hash] : record.written) {
+    if (!normalized_sha256(hash) || *normalized_sha256(hash) != hash) {
+      throw record_error("the record holds no SHA-256 for " + path);
+    }
+    written.insert(ascii_lower(checked_path(path)));
+  }
+  if (written != touched) {
+    throw record_error("the record's written files are not the files it created and replaced");
+  }
+}
+
+}  // namespace
+
+std::string record_json(const patch_record& record) {
+  const json document = {
+      {"format", record_format},
+      {"patch_id", record.patch_id},
+      {"patch_name", record.patch_name},
+      {"game_name", record.game_name},
+      {"created_files", record.created_files},
+      {"replaced_files", record.replaced_files},
+      {"created_folders", record.created_folders},
+      {"written", record.written},
+  };
+  return document.dump(2) + "\n";
+}
+
+patch_record read_patch_record(std::string_view text) {
+  try {
+    const json document = json::parse(text);
+    if (document.at("format").get<int>() != record_format) {
+      throw record_error("the record is of another format");
+    }
+    patch_record record;
+    record.patch_id = document.at("patch_id").get<std::string>();
+    record.patch_name = document.at("patch_name").get<std::string>();
+    record.game_name = document.at("game_name").get<std::string>();
+    record.created_files = checked_paths(document, "created_files");
+    record.replaced_files = checked_paths(document, "replaced_files");
+    record.created_folders = checked_paths(document, "created_folders");
+    record.written = document.at("written").get<std::map<std::string, std::string>>();
+    check_written(record);
+    return record;
+  } catch (const json::exception& error) {
+    throw record_error(std::string("the record is not readable: ") + error.what());
+  }
+}

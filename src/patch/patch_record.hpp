@@ -1,0 +1,39 @@
+#pragma once
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What an install that kept the game's originals did to the game folder,
+// as the installer stores it beside those originals: enough to take the
+// patch off again, and to tell whether the game still holds what it wrote.
+// Paths are relative to the game folder, UTF-8, elements joined by '/'.
+struct patch_record {
+  std::string patch_id;    // as the backup folder is named
+  std::string patch_name;  // config.json's patch_name, empty when it had none
+  std::string game_name;
+  std::vector<std::string> created_files;    // not there before the patch
+  std::vector<std::string> replaced_files;   // whose originals the backup holds
+  std::vector<std::string> created_folders;  // made for the patch's files
+  // Each file the patch wrote (created and replaced) with its SHA-256 in
+  // lower-case hexadecimal.
+  std::map<std::string, std::string> written;
+};
+
+// A stored record that cannot be trusted: not JSON of the shape below, or a
+// path that would reach outside the game folder. what() says which.
+struct record_error : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The record as a JSON object, the bytes the installer stores. Throws only
+// std::bad_alloc.
+std::string record_json(const patch_record& record);
+
+// Reads what record_json wrote. Every path must be relative and stay below
+// the game folder (no "..", drive or stream), and every file written must
+// be one the record created or replaced, with a SHA-256: the removal deletes
+// and puts back exactly these files. Throws record_error.
+patch_record read_patch_record(std::string_view json);

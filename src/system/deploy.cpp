@@ -139,7 +139,7 @@ std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files,
 }
 
 void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& archives_folder,
-                          const fs::path& game_folder) {
+                          const fs::path& game_folder, const copy_commit& commit) {
   std::vector<fs::path> relatives = patch_destinations(files, archives_folder);
   std::wstring sources;
   std::wstring destination_list;
@@ -165,5 +165,9 @@ void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& ar
   if (const auto incomplete = first_incomplete(files, destinations)) {
     staging.roll_back(*incomplete);
   }
-  staging.commit();
+  if (commit) {
+    commit(staging, destinations);
+  } else {
+    staging.commit();
+  }
 }

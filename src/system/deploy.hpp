@@ -3,7 +3,14 @@
 #include "system/staging.hpp"
 
 #include <filesystem>
+#include <functional>
 #include <vector>
+
+// Commits a copy that succeeded and was checked, in place of the usual
+// commit: given the staging and every destination (full paths, in the
+// order of the files). It ends with a commit or a roll_back of `staging`.
+using copy_commit =
+    std::function<void(staged_replacement& staging, const std::vector<std::filesystem::path>& destinations)>;
 
 // Copies each of `files` (all below `archives_folder`) to the same place
 // below `game_folder`, with one shell copy that replaces existing files and
@@ -18,9 +25,10 @@
 // the staging folder (both before anything is changed), game_unchanged_error
 // when a destination cannot be examined or a game file moved aside, or the
 // copy fails and is undone, and rollback_failed_error when undoing fails.
+// `commit`, when given, commits in place of the usual commit.
 void deploy_archive_files(const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& archives_folder,
-                          const std::filesystem::path& game_folder);
+                          const std::filesystem::path& game_folder, const copy_commit& commit = {});
 
 // Where each of `files` (all below `archives_folder`) lands, relative to the
 // game folder: its place below archives, resolved as the copy resolves it.

@@ -41,7 +41,7 @@ bool is_dot_entry(const wchar_t* name) {
 }
 
 // Adds what `folder` holds to `tree`, depth first; 0 or the Windows code.
-DWORD list_into(const fs::path& folder, folder_tree& tree, fs::path& failed) {
+DWORD list_into(const fs::path& folder, folder_tree& tree, fs::path& failed, bool deep) {
   WIN32_FIND_DATAW entry{};
   // The basic information and the large fetch make a listing cheaper; the
   // short names are not needed.
@@ -67,7 +67,7 @@ DWORD list_into(const fs::path& folder, folder_tree& tree, fs::path& failed) {
       continue;
     }
     tree.folders.push_back(path);
-    if (const DWORD code = list_into(path, tree, failed)) {
+    if (const DWORD code = deep ? list_into(path, tree, failed, deep) : 0) {
       return code;
     }
   } while (::FindNextFileW(search, &entry));
@@ -147,9 +147,9 @@ unsigned long remove_folder(const fs::path& folder) noexcept {
   return change_despite_read_only(folder, [&] { return ::RemoveDirectoryW(folder.c_str()); });
 }
 
-std::optional<std::string> list_tree(const fs::path& folder, folder_tree& tree) {
+std::optional<std::string> list_tree(const fs::path& folder, folder_tree& tree, bool deep) {
   fs::path failed;
-  const DWORD code = list_into(folder, tree, failed);
+  const DWORD code = list_into(folder, tree, failed, deep);
   if (code == 0) {
     return std::nullopt;
   }
@@ -213,4 +213,22 @@ std::string read_small_file(const fs::path& file, std::size_t largest) {
   }
   bytes.resize(read);
   return bytes;
+}
+
+unsigned long write_new_file(const fs::path& file, std::string_view bytes) noexcept {
+  const unique_hfile handle(
+      ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    return ::GetLastError();
+  }
+  DWORD written = 0;
+  if (!::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return ::GetLastError();
+  }
+  // On the disk before anything is renamed to trust it: a power cut must
+  // not leave a committed name on an empty file.
+  if (written != bytes.size()) {
+    return ERROR_WRITE_FAULT;
+  }
+  return ::FlushFileBuffers(handle.get()) ? 0 : ::GetLastError();
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // File operations on a game folder as Windows performs them, each reporting
@@ -65,11 +66,12 @@ struct folder_tree {
   std::vector<std::filesystem::path> folder_links;  // links to folders, not entered
 };
 
-// Lists everything below `folder` into `tree`, without entering links; a
-// missing folder gives an empty tree. Nothing, or what failed with the
+// Lists everything below `folder` into `tree` (only what is in it, unless
+// `deep`), without entering links; a missing folder gives an empty tree. Nothing, or what failed with the
 // Windows code when a folder cannot be listed (`tree` then holds what was
 // listed so far). Throws only std::bad_alloc.
-std::optional<std::string> list_tree(const std::filesystem::path& folder, folder_tree& tree);
+std::optional<std::string> list_tree(const std::filesystem::path& folder, folder_tree& tree,
+                                     bool deep = true);
 
 // Deletes `folder` and everything below it (links, not what they lead to).
 // Nothing when it is gone (also when it was never there), else what failed
@@ -92,3 +94,7 @@ file_for_reading open_for_reading(const std::filesystem::path& file);
 // Throws windows_error naming the file when it cannot be opened or read
 // (code() tells "not found" apart), or is larger than `largest` bytes.
 std::string read_small_file(const std::filesystem::path& file, std::size_t largest);
+
+// Writes `bytes` as the new file `file` (none may be there) and flushes it
+// to the disk. Returns 0 or the Windows code. Throws nothing.
+unsigned long write_new_file(const std::filesystem::path& file, std::string_view bytes) noexcept;

@@ -11,6 +11,9 @@
 #include <bcrypt.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -155,4 +158,36 @@ std::optional<sha256_digest> sha256::of_file(const fs::path& file, const hash_pr
       return std::nullopt;
     }
   }
+}
+
+std::vector<std::optional<std::string>> hex_digests_of_files(const std::vector<fs::path>& files) {
+  const sha256 hasher;
+  std::vector<std::optional<std::string>> digests(files.size());
+  std::vector<std::exception_ptr> failures(files.size());
+  std::atomic<std::size_t> next = 0;
+  const auto hash_files = [&] {
+    for (std::size_t index; (index = next++) < files.size();) {
+      try {
+        digests[index] = to_hex(*hasher.of_file(files[index]));
+      } catch (const windows_error& error) {
+        if (error.code() != ERROR_FILE_NOT_FOUND && error.code() != ERROR_PATH_NOT_FOUND) {
+          failures[index] = std::current_exception();
+        }
+      } catch (...) {
+        failures[index] = std::current_exception();
+      }
+    }
+  };
+  {
+    std::vector<std::jthread> workers;
+    for (unsigned worker = 0; worker < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++worker) {
+      workers.emplace_back(hash_files);
+    }
+  }  // the workers end with this scope
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) {
+      std::rethrow_exception(failure);
+    }
+  }
+  return digests;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A SHA-256 digest.
 using sha256_digest = std::array<std::uint8_t, 32>;
@@ -44,3 +45,8 @@ class sha256 {
  private:
   std::unique_ptr<bcrypt_library> library_;
 };
+
+// The digest of each of `files` as to_hex writes it, or nothing for a file
+// that is not there; hashed on each core (up to four). Throws windows_error
+// for a file that cannot be read, and what sha256's constructor throws.
+std::vector<std::optional<std::string>> hex_digests_of_files(const std::vector<std::filesystem::path>& files);

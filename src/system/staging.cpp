@@ -32,56 +32,11 @@ std::optional<std::string> joined(std::optional<std::string> first,
   return *first + "; " + *second;
 }
 
-// Every file below `folder`, relative to it. Throws rollback_failed_error
-// when the folder cannot be listed: the originals in it cannot be put back.
-std::vector<fs::path> originals_below(const fs::path& folder) {
-  folder_tree tree;
-  if (const auto failure = list_tree(folder, tree)) {
-    throw rollback_failed_error(fmt::format("{}. {}", *failure, originals_left_in(folder)));
-  }
-  for (fs::path& file : tree.files) {
-    file = file.lexically_relative(folder);
-  }
-  return std::move(tree.files);
-}
-
-// Removes `folders` where they are empty, deepest first.
-void remove_empty_folders(std::vector<fs::path> folders) {
-  std::sort(folders.begin(), folders.end(),
-            [](const fs::path& a, const fs::path& b) { return a.native().size() > b.native().size(); });
-  for (const fs::path& folder : folders) {
-    remove_folder(folder);
-  }
-}
-
-// Removes `folder` and the empty folders below it, as far as it can be
-// listed; whether it is gone.
-bool remove_empty_tree(const fs::path& folder) {
-  folder_tree tree;
-  list_tree(folder, tree);
-  tree.folders.push_back(folder);
-  remove_empty_folders(std::move(tree.folders));
-  return examine_path(folder).kind == path_kind::none;
-}
-
 // Moves the originals `relatives` from `staging` back below `game_folder`,
-// replacing what the copy put there. All are tried; the first failure is
-// returned.
+// replacing what the copy put there.
 std::optional<std::string> put_back(const fs::path& game_folder, const fs::path& staging,
                                     const std::vector<fs::path>& relatives) {
-  std::optional<std::string> failure;
-  std::set<fs::path> folders;
-  for (const fs::path& relative : relatives) {
-    const fs::path target = game_folder / relative;
-    unsigned long code = create_folders(target.parent_path(), folders);
-    if (code == 0) {
-      code = move_file(staging / relative, target, true);
-    }
-    if (code && !failure) {
-      failure = describe_windows_error(fmt::format("putting back {} failed", path_to_utf8(target)), code);
-    }
-  }
-  return failure;
+  return move_files_between(staging, game_folder, relatives, true);
 }
 
 // What copying to the destinations will find in the game folder: the game
@@ -142,21 +97,71 @@ replacement_plan plan_replacement(const fs::path& game_folder, const std::vector
 }  // namespace
 
 bool is_staging_name(const fs::path& name) noexcept {
-  return same_file_name(name, staging_folder_name) || same_file_name(name, committed_folder_name);
+  return same_file_name(name, staging_folder_name) || same_file_name(name, committed_folder_name) ||
+         same_file_name(name, backup_folder_name);
 }
 
-staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::path> destinations)
-    : game_folder_(std::move(game_folder)), destinations_(std::move(destinations)) {
-  finish_earlier_runs();
-  const replacement_plan plan = plan_replacement(game_folder_, destinations_);
-  created_folders_.assign(plan.missing_folders.begin(), plan.missing_folders.end());
-  move_aside(plan.existing);
+std::optional<std::string> move_files_between(const fs::path& from, const fs::path& to,
+                                              const std::vector<fs::path>& relatives, bool replace) {
+  std::optional<std::string> failure;
+  std::set<fs::path> folders;
+  for (const fs::path& relative : relatives) {
+    const fs::path target = to / relative;
+    unsigned long code = create_folders(target.parent_path(), folders);
+    if (code == 0) {
+      code = move_file(from / relative, target, replace);
+    }
+    if (code && !failure) {
+      failure = describe_windows_error(
+          fmt::format("moving {} to {} failed", path_to_utf8(from / relative), path_to_utf8(target)), code);
+    }
+  }
+  return failure;
 }
 
-void staged_replacement::finish_earlier_runs() {
+std::vector<fs::path> originals_below(const fs::path& folder) {
+  folder_tree tree;
+  if (const auto failure = list_tree(folder, tree)) {
+    throw rollback_failed_error(fmt::format("{}. {}", *failure, originals_left_in(folder)));
+  }
+  for (fs::path& file : tree.files) {
+    file = file.lexically_relative(folder);
+  }
+  return std::move(tree.files);
+}
+
+void remove_empty_folders(std::vector<fs::path> folders) {
+  std::sort(folders.begin(), folders.end(),
+            [](const fs::path& a, const fs::path& b) { return a.native().size() > b.native().size(); });
+  for (const fs::path& folder : folders) {
+    remove_folder(folder);
+  }
+}
+
+bool remove_empty_tree(const fs::path& folder) {
+  folder_tree tree;
+  list_tree(folder, tree);
+  tree.folders.push_back(folder);
+  remove_empty_folders(std::move(tree.folders));
+  return examine_path(folder).kind == path_kind::none;
+}
+
+unsigned long rename_when_free(const fs::path& from, const fs::path& to) noexcept {
+  unsigned long code = 0;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    code = move_file(from, to, false);
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    ::Sleep(50);
+  }
+  return code;
+}
+
+void finish_earlier_runs(const fs::path& game_folder) {
   // A committed folder holds what a finished run replaced and had no time to
   // delete. It is in the way of this run's commit.
-  const fs::path committed = game_folder_ / committed_folder_name;
+  const fs::path committed = game_folder / committed_folder_name;
   if (const auto failure = remove_tree(committed)) {
     throw game_unchanged_error(
         fmt::format("the files that an earlier installation replaced, in {}, could not be deleted: {}",
@@ -164,12 +169,21 @@ void staged_replacement::finish_earlier_runs() {
   }
   // A staging folder means that a run was killed before it had committed or
   // rolled back: its originals come back before anything else.
-  if (const auto failure = put_back(game_folder_, staging(), originals_below(staging()))) {
+  const fs::path staging = game_folder / staging_folder_name;
+  if (const auto failure = put_back(game_folder, staging, originals_below(staging))) {
     throw rollback_failed_error(
         fmt::format("an earlier run that did not finish left the game's files aside; {}. {}", *failure,
-                    originals_left_in(staging())));
+                    originals_left_in(staging)));
   }
-  remove_empty_tree(staging());
+  remove_empty_tree(staging);
+}
+
+staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::path> destinations)
+    : game_folder_(std::move(game_folder)), destinations_(std::move(destinations)) {
+  finish_earlier_runs(game_folder_);
+  const replacement_plan plan = plan_replacement(game_folder_, destinations_);
+  created_folders_.assign(plan.missing_folders.begin(), plan.missing_folders.end());
+  move_aside(plan.existing);
 }
 
 void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
@@ -201,20 +215,32 @@ void staged_replacement::commit() {
     return;  // nothing was replaced, and no staging folder made
   }
   const fs::path committed = game_folder_ / committed_folder_name;
-  // A virus scanner that is reading a file that was just moved keeps the
-  // folder from being renamed for a moment.
-  unsigned long code = 0;
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    code = move_file(staging(), committed, false);
-    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) {
-      break;
-    }
-    ::Sleep(50);
-  }
-  if (code) {
+  if (const unsigned long code = rename_when_free(staging(), committed)) {
     roll_back(describe_windows_error(
         fmt::format("the copy succeeded, but recording that in {} failed", path_to_utf8(committed)), code));
   }
+}
+
+void staged_replacement::commit_keeping(const fs::path& originals, const fs::path& pending,
+                                        const fs::path& committed) {
+  unsigned long code = moved_.empty() ? 0 : rename_when_free(staging(), originals);
+  const bool kept = code == 0 && !moved_.empty();
+  if (code == 0) {
+    code = rename_when_free(pending, committed);
+  }
+  if (code == 0) {
+    return;
+  }
+  const std::string failure = describe_windows_error(
+      fmt::format("the copy succeeded, but keeping the game's files in {} failed", path_to_utf8(committed)),
+      code);
+  if (kept) {
+    if (const unsigned long back = move_file(originals, staging(), false)) {
+      throw rollback_failed_error(describe_windows_error(
+          fmt::format("{}; moving them back failed. {}", failure, originals_left_in(originals)), back));
+    }
+  }
+  roll_back(failure);
 }
 
 void staged_replacement::roll_back(const std::string& reason) {

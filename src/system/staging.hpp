@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -33,9 +34,45 @@ inline constexpr wchar_t staging_folder_name[] = L".patch-rollback";
 // folder puts its originals back.
 inline constexpr wchar_t committed_folder_name[] = L".patch-rollback.done";
 
-// Whether `name` (one element of a path) names one of the two folders above
-// in any letter case, as Windows compares file names. Throws nothing.
+// The folder inside a game folder where installs that keep the game's
+// originals keep them, one folder per patch, for the patch to be removed.
+inline constexpr wchar_t backup_folder_name[] = L".patch-backup";
+
+// Whether `name` (one element of a path) names one of the three folders
+// above in any letter case, as Windows compares file names. Throws nothing.
 bool is_staging_name(const std::filesystem::path& name) noexcept;
+
+// Moves each of `relatives` from below `from` to the same place below `to`
+// (on one volume), creating the folders on the way and, when `replace`,
+// replacing the files there. All are tried; what failed first is returned.
+// Throws only std::bad_alloc.
+std::optional<std::string> move_files_between(const std::filesystem::path& from,
+                                              const std::filesystem::path& to,
+                                              const std::vector<std::filesystem::path>& relatives,
+                                              bool replace);
+
+// Every file below `folder`, relative to it; none when it does not exist.
+// Throws rollback_failed_error when it cannot be listed: the originals in
+// it cannot be put back.
+std::vector<std::filesystem::path> originals_below(const std::filesystem::path& folder);
+
+// Removes `folder` and the empty folders below it, as far as it can be
+// listed; whether it is gone. Throws only std::bad_alloc.
+bool remove_empty_tree(const std::filesystem::path& folder);
+
+// Removes `folders` (full paths) where they are empty, deepest first.
+void remove_empty_folders(std::vector<std::filesystem::path> folders);
+
+// Renames `from` to `to` (no file there allowed), trying again for a second
+// while a virus scanner reading a file just moved keeps it from happening.
+// Returns 0 or the Windows code. Throws nothing.
+unsigned long rename_when_free(const std::filesystem::path& from, const std::filesystem::path& to) noexcept;
+
+// Deletes the committed folder that an earlier run left and puts back what a
+// killed run left in the staging folder. Throws game_unchanged_error when the
+// committed folder cannot be deleted and rollback_failed_error when
+// something cannot be put back.
+void finish_earlier_runs(const std::filesystem::path& game_folder);
 
 // Makes replacing files below a game folder undoable. Before the copy the
 // game's files at the destinations are renamed, with the same relative
@@ -61,6 +98,19 @@ class staged_replacement {
   // committed folder in one rename. When that fails, undoes the copy as
   // roll_back does, and throws as it does.
   void commit();
+  // Records that the copy succeeded and keeps the replaced originals: the
+  // staging folder becomes `originals` inside the folder `pending` (when
+  // anything was replaced), and `pending` becomes `committed` in one rename,
+  // the commit. When a rename fails, the originals go back to the staging
+  // folder and the copy is undone as roll_back does, which throws as it
+  // does; `pending` is then the caller's to delete.
+  void commit_keeping(const std::filesystem::path& originals, const std::filesystem::path& pending,
+                      const std::filesystem::path& committed);
+
+  // The destinations whose game files were moved aside (relative), and the
+  // folders the copy creates (full paths).
+  const std::vector<std::filesystem::path>& replaced() const { return moved_; }
+  const std::vector<std::filesystem::path>& created_folders() const { return created_folders_; }
   // Undoes the copy that failed for `reason`: deletes every destination file,
   // removes the folders the copy created and puts the originals back. Always
   // throws: game_unchanged_error with `reason`, or rollback_failed_error.
@@ -68,7 +118,6 @@ class staged_replacement {
 
  private:
   std::filesystem::path staging() const { return game_folder_ / staging_folder_name; }
-  void finish_earlier_runs();
   void move_aside(const std::vector<std::filesystem::path>& existing);
 
   std::filesystem::path game_folder_;

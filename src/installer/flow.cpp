@@ -3,7 +3,9 @@
 #include "installer/archive_files.hpp"
 #include "installer/game_search.hpp"
 #include "installer/game_version.hpp"
+#include "installer/installed_patch.hpp"
 #include "installer/messages.hpp"
+#include "installer/patch_removal.hpp"
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
 #include "system/deploy.hpp"
@@ -41,6 +43,22 @@ bool is_temporary_extraction(const fs::path& folder) {
     }
   }
   return false;
+}
+
+// The patch is on the game: the player may take it off.
+exit_code offer_removal(const patch_on_game& patch, const fs::path& game_folder,
+                        const player_messages& messages) {
+  if (!messages.ask_to_remove()) {
+    return exit_code::installed;
+  }
+  if (patch.covered) {
+    const auto& [file, other] = *patch.covered;
+    messages.show_removal_refused(file, other.patch_name, other.game_name);
+    return exit_code::unexpected_failure;
+  }
+  remove_patch(game_folder, *patch.own);
+  messages.show_removed();
+  return exit_code::removed;
 }
 
 fs::path executable_folder() {
@@ -101,7 +119,16 @@ exit_code run_installer(error_location& location, player_messages& messages) {
     return exit_code::unexpected_failure;
   }
   const std::vector<fs::path> files = sealed ? sealed->files : collect_archive_files(archives);
-  deploy_archive_files(files, archives, game_folder);
+  // What killed runs left is put right before any record is believed.
+  finish_earlier_patch_work(game_folder);
+  const patch_on_game patch =
+      examine_patch_on_game(config, archives, files, sealed ? &*sealed : nullptr, game_folder);
+  if (patch.intact) {
+    return offer_removal(patch, game_folder, messages);
+  }
+  const bool keeping = config.keep_originals || patch.own;
+  deploy_archive_files(files, archives, game_folder,
+                       keeping ? keeping_originals(config, patch, game_folder) : copy_commit{});
   messages.show_installed();
   // The install is complete without this; the player need not wait for it.
   remove_replaced_originals(game_folder);

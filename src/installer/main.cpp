@@ -1,5 +1,6 @@
 #include "installer/flow.hpp"
 #include "installer/messages.hpp"
+#include "installer/patch_removal.hpp"
 #include "installer/sealed_patch.hpp"
 #include "system/deploy.hpp"
 #include "system/dll_search.hpp"
@@ -39,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // something about it.
     const bool refused = error.code == ERROR_ACCESS_DENIED || error.code == ERROR_WRITE_PROTECT;
     messages.show_game_unchanged(error.what(), refused ? std::optional(error.game_folder) : std::nullopt);
+  } catch (const removal_error& error) {
+    messages.show_not_removed(error.what(), error.game_unchanged);
   } catch (const rollback_failed_error& error) {
     messages.show_rollback_failed(error.what());
   } catch (const std::exception& error) {

@@ -33,7 +33,8 @@ player_messages::player_messages(const patch_config& config, std::string_view ui
              config.messages),
       game_(config.game_name),
       executable_(
-          with_backslashes(config.executable_path.empty() ? config.process_name : config.executable_path)) {
+          with_backslashes(config.executable_path.empty() ? config.process_name : config.executable_path)),
+      patch_name_(config.patch_name) {
   for (const game_version& version : config.game_versions) {
     version_names_.push_back(version.name);
   }
@@ -124,5 +125,33 @@ void player_messages::show_game_unchanged(
 
 void player_messages::show_rollback_failed(const std::string& reason) const {
   show(text("rollback_failed") + paragraph(reason) + paragraph(text("rollback_failed_advice")),
+       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+}
+
+std::string player_messages::patch_name() const {
+  return patch_name_.empty() ? text("default_patch_name") : patch_name_;
+}
+
+bool player_messages::ask_to_remove() const {
+  text_fields fields;
+  fields.patch = patch_name();
+  return show(text("remove_question", fields), title(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void player_messages::show_removed() const { show(text("removed"), title()); }
+
+void player_messages::show_removal_refused(const std::string& file, const std::string& other_name,
+                                           const std::string& other_game) const {
+  text_fields fields;
+  fields.game = other_game;
+  fields.other = other_name.empty() ? texts_("other_patch_name", fields) : other_name;
+  fields.patch = patch_name();
+  fields.file = with_backslashes(file);
+  show(text("removal_refused", fields), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+}
+
+void player_messages::show_not_removed(const std::string& reason, bool game_unchanged) const {
+  const std::string advice = game_unchanged ? std::string() : paragraph(text("rollback_failed_advice"));
+  show(text(game_unchanged ? "not_removed" : "removal_failed") + paragraph(reason) + advice,
        widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }

@@ -69,12 +69,26 @@ class player_messages {
   // own files are.
   void show_rollback_failed(const std::string& reason) const;
 
+  // The patch is on the game: Yes and No to taking it off; true for Yes.
+  bool ask_to_remove() const;
+  void show_removed() const;
+  // The patch cannot be taken off: the other patch `other_name` (empty when
+  // it has none) of `other_game` wrote over its file `file` (as in a
+  // record, '/' between folders).
+  void show_removal_refused(const std::string& file, const std::string& other_name,
+                            const std::string& other_game) const;
+  // Taking the patch off failed for `reason`; `game_unchanged` when the
+  // patch is still on as before.
+  void show_not_removed(const std::string& reason, bool game_unchanged) const;
+
  private:
   std::string text(std::string_view key, text_fields fields = {}) const;
   std::string another_version(const version_mismatch& wrong) const;
+  std::string patch_name() const;
 
   message_texts texts_;
   std::string game_;
   std::string executable_;  // as shown: '\' between folders
+  std::string patch_name_;  // config.json's, empty when it has none
   std::vector<std::string> version_names_;
 };

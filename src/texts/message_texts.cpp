@@ -13,7 +13,8 @@ namespace {
 
 using json = nlohmann::json;
 
-const char* const field_names[] = {"game", "file", "folder", "versions", "executable", "others", "last"};
+const char* const field_names[] = {"game",   "file", "folder", "versions", "executable",
+                                   "others", "last", "patch",  "other"};
 
 // The table: key -> language -> text. Built into the program, and read
 // once per message_texts.
@@ -71,6 +72,8 @@ const std::string& field(const text_fields& fields, std::string_view name) {
   if (name == "versions") return fields.versions;
   if (name == "executable") return fields.executable;
   if (name == "others") return fields.others;
+  if (name == "patch") return fields.patch;
+  if (name == "other") return fields.other;
   return fields.last;
 }
 
@@ -142,8 +145,9 @@ std::optional<std::string> message_override_problem(std::string_view key, const 
     for (const std::string& name : allowed) {
       names += (names.empty() ? "{" : ", {") + name + "}";
     }
-    const std::string allowed_fields =
-        names.empty() ? "may hold no fields in braces" : "may hold only the fields " + names + ", each in braces";
+    const std::string allowed_fields = names.empty()
+                                           ? "may hold no fields in braces"
+                                           : "may hold only the fields " + names + ", each in braces";
     return "messages: the text for \"" + std::string(key) + "\" " + allowed_fields + ": " + text;
   }
   return std::nullopt;

@@ -7,7 +7,8 @@
 #include <vector>
 
 // The values that a text may name by its replacement fields: {game},
-// {file}, {folder}, {versions}, {executable}, {others}, {last}. Each text
+// {file}, {folder}, {versions}, {executable}, {others}, {last}, {patch},
+// {other}. Each text
 // uses the fields its English text uses. All are UTF-8.
 struct text_fields {
   std::string game;
@@ -17,6 +18,8 @@ struct text_fields {
   std::string executable;
   std::string others;
   std::string last;
+  std::string patch;  // this run's patch, by its name
+  std::string other;  // another patch of the game, by its name
 };
 
 // The texts of one run, in one language of the table (English unless told),

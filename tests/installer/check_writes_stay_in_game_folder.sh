@@ -152,3 +152,18 @@ after=$(snapshot)
 check "links not entered" \
   "$(printf '%s\n' game-with-links game-with-links/Data game-with-links/Data/level.map game-with-links/readme.txt)" \
   "$before" "$after"
+
+# A patch that keeps the game's originals keeps them, with its record, in
+# the game folder too, and takes nothing elsewhere.
+mkdir -p "$sandbox/game-kept/Data"
+echo original >"$sandbox/game-kept/readme.txt"
+sed -i 's/"steam_id": "480"}/"steam_id": "480", "keep_originals": true}/' "$sandbox/installer/archives/config.json"
+grep -q '"keep_originals": true' "$sandbox/installer/archives/config.json"
+wine reg add "$key" /v InstallPath /d 'C:\write-check\game-kept' /f </dev/null >/dev/null 2>&1
+before=$(snapshot)
+run_installer_expecting 0
+after=$(snapshot)
+kept=$(cd "$sandbox" && find game-kept | sort)
+grep -q '^game-kept/\.patch-backup/[0-9a-f]*/originals/readme.txt$' <<<"$kept" ||
+  { echo "FAIL (originals kept): no original of readme.txt in the backup: $kept" >&2; exit 1; }
+check "originals kept" "$kept" "$before" "$after"

@@ -1,0 +1,214 @@
+#include "installer/installed_patch.hpp"
+
+#include "installer/sealed_patch.hpp"
+#include "patch/relative_path.hpp"
+#include "system/file_operations.hpp"
+#include "system/sha256.hpp"
+#include "system/staging.hpp"
+#include "system/text.hpp"
+#include "system/windows_error.hpp"
+
+#include <fmt/format.h>
+
+#include <map>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A record's written files by their names in lower case, as Windows
+// compares them.
+std::map<std::string, std::string> by_lower_name(const std::map<std::string, std::string>& written) {
+  std::map<std::string, std::string> lowered;
+  for (const auto& [path, hash] : written) {
+    lowered.emplace(ascii_lower(path), hash);
+  }
+  return lowered;
+}
+
+// The SHA-256 of every file of the patch by its destination in lower case.
+std::map<std::string, std::string> patch_hashes(const std::vector<fs::path>& files,
+                                                const std::vector<fs::path>& destinations,
+                                                const sealed_patch* sealed) {
+  const std::vector<std::optional<std::string>> digests =
+      sealed ? std::vector<std::optional<std::string>>(sealed->hashes.begin(), sealed->hashes.end())
+             : hex_digests_of_files(files);
+  std::map<std::string, std::string> hashes;
+  for (std::size_t index = 0; index < destinations.size(); ++index) {
+    hashes.emplace(ascii_lower(record_path(destinations[index])), digests[index].value_or(""));
+  }
+  return hashes;
+}
+
+// The patch among `patches`, other than `own`, that wrote `file` as it is
+// now (`hash`, nothing when it is missing).
+const stored_patch* later_writer(const std::vector<stored_patch>& patches, const stored_patch& own,
+                                 const std::string& file, const std::optional<std::string>& hash) {
+  for (const stored_patch& other : patches) {
+    if (hash && other.record.patch_id != own.record.patch_id) {
+      const auto written = by_lower_name(other.record.written);
+      if (const auto found = written.find(ascii_lower(file));
+          found != written.end() && found->second == *hash) {
+        return &other;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// Whether the game holds what `own` wrote, file by file, or what a later
+// patch wrote over it; notes the first such patch in `patch`.
+bool still_written(const std::vector<stored_patch>& patches, const fs::path& game_folder,
+                   patch_on_game& patch) {
+  const stored_patch& own = *patch.own;
+  std::vector<fs::path> files;
+  for (const auto& [path, hash] : own.record.written) {
+    files.push_back(game_folder / from_record_path(path));
+  }
+  const std::vector<std::optional<std::string>> now = hex_digests_of_files(files);
+  std::size_t index = 0;
+  for (const auto& [path, hash] : own.record.written) {
+    const std::optional<std::string>& current = now[index++];
+    if (current == hash) {
+      continue;
+    }
+    const stored_patch* other = later_writer(patches, own, path, current);
+    if (!other) {
+      return false;  // the game or another program changed it: a repair
+    }
+    if (!patch.covered) {
+      patch.covered.emplace(path, other->record);
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> record_paths(const std::vector<fs::path>& relatives) {
+  std::vector<std::string> paths;
+  for (const fs::path& relative : relatives) {
+    paths.push_back(record_path(relative));
+  }
+  return paths;
+}
+
+// The record of a first install with the originals kept.
+patch_record new_record(const patch_config& config, const patch_on_game& patch,
+                        const staged_replacement& staging, const fs::path& game_folder,
+                        const std::vector<std::optional<std::string>>& digests) {
+  patch_record record{patch.id, config.patch_name, config.game_name, {}, record_paths(staging.replaced()), {},
+                      {}};
+  std::set<std::string> replaced_names;
+  for (const std::string& path : record.replaced_files) {
+    replaced_names.insert(ascii_lower(path));
+  }
+  for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
+    const std::string path = record_path(patch.destinations[index]);
+    record.written[path] = digests[index].value_or("");
+    if (!replaced_names.count(ascii_lower(path))) {
+      record.created_files.push_back(path);
+    }
+  }
+  for (const fs::path& folder : staging.created_folders()) {
+    record.created_folders.push_back(record_path(folder.lexically_relative(game_folder)));
+  }
+  return record;
+}
+
+void commit_first_install(staged_replacement& staging, const patch_record& record,
+                          const fs::path& game_folder) {
+  const fs::path pending = patch_backup_folder(game_folder, record.patch_id, L".new");
+  std::set<fs::path> made;
+  unsigned long code = create_folders(pending, made);
+  if (code == 0) {
+    code = write_record_in(pending, record);
+  }
+  try {
+    if (code) {
+      staging.roll_back(describe_windows_error(
+          fmt::format("the copy succeeded, but writing its record in {} failed", path_to_utf8(pending)),
+          code));
+    }
+    staging.commit_keeping(pending / originals_folder_name, pending,
+                           patch_backup_folder(game_folder, record.patch_id));
+  } catch (...) {
+    remove_tree(pending);
+    throw;
+  }
+}
+
+// A repair keeps the first install's originals and lists; only what the
+// files hold now is new. The refreshed record replaces the old one in one
+// rename before the commit: whichever of the two a killed run leaves, the
+// next run finds a record that does not match and repairs again.
+void commit_repair(staged_replacement& staging, patch_record record, const stored_patch& own,
+                   const std::map<std::string, std::string>& written) {
+  for (auto& [path, hash] : record.written) {
+    if (const auto found = written.find(ascii_lower(path)); found != written.end()) {
+      hash = found->second;
+    }
+  }
+  const fs::path fresh = own.folder / (std::wstring(record_file_name) + L".new");
+  delete_file(fresh);
+  unsigned long code = write_new_file(fresh, record_json(record));
+  if (code == 0) {
+    code = move_file(fresh, own.folder / record_file_name, true);
+  }
+  if (code) {
+    delete_file(fresh);
+    staging.roll_back(describe_windows_error(
+        fmt::format("the copy succeeded, but updating its record in {} failed", path_to_utf8(own.folder)),
+        code));
+  }
+  staging.commit();
+}
+
+}  // namespace
+
+patch_on_game examine_patch_on_game(const patch_config& config, const fs::path& archives,
+                                    const std::vector<fs::path>& files, const sealed_patch* sealed,
+                                    const fs::path& game_folder) {
+  patch_on_game patch;
+  patch.destinations = patch_destinations(files, archives);
+  if (!config.keep_originals && examine_path(backup_root(game_folder)).kind != path_kind::folder) {
+    return patch;
+  }
+  patch.id =
+      patch_id(config.game_name, patch.destinations, sealed ? sealed->hashes : std::vector<std::string>{});
+  std::vector<stored_patch> patches = stored_patches(game_folder, patch.id);
+  for (stored_patch& stored : patches) {
+    if (stored.record.patch_id == patch.id) {
+      patch.own = stored;
+    }
+  }
+  if (!patch.own ||
+      by_lower_name(patch.own->record.written) != patch_hashes(files, patch.destinations, sealed)) {
+    return patch;  // not on the game, or another version of it
+  }
+  patch.intact = still_written(patches, game_folder, patch);
+  return patch;
+}
+
+copy_commit keeping_originals(const patch_config& config, const patch_on_game& patch,
+                              const fs::path& game_folder) {
+  return [&config, &patch, game_folder](staged_replacement& staging,
+                                        const std::vector<fs::path>& destinations) {
+    std::vector<std::optional<std::string>> digests;
+    try {
+      digests = hex_digests_of_files(destinations);
+    } catch (const std::exception& error) {
+      staging.roll_back(std::string("the copy succeeded, but reading it back failed: ") + error.what());
+    }
+    if (!patch.own) {
+      commit_first_install(staging, new_record(config, patch, staging, game_folder, digests), game_folder);
+      return;
+    }
+    std::map<std::string, std::string> written;
+    for (std::size_t index = 0; index < destinations.size(); ++index) {
+      written.emplace(ascii_lower(record_path(patch.destinations[index])), digests[index].value_or(""));
+    }
+    patch_record record = patch.own->record;
+    record.patch_name = config.patch_name;
+    commit_repair(staging, std::move(record), *patch.own, written);
+  };
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "patch/patch_record.hpp"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where an install that keeps the game's originals keeps them: in the game
+// folder's backup folder, a folder per patch named by its id, holding
+// "record.json" and the originals below "originals" at their places in
+// the game folder. A folder is the patch's only once it has its id's name:
+// "<id>.new" is an install that has not committed, "<id>.removing" a
+// removal under way and "<id>.removed" a finished one.
+
+inline constexpr wchar_t record_file_name[] = L"record.json";
+inline constexpr wchar_t originals_folder_name[] = L"originals";
+
+// The backup folder of the game folder, and the folder of the patch `id`
+// in it, with `suffix` (".new", ".removing", ".removed") when given.
+std::filesystem::path backup_root(const std::filesystem::path& game_folder);
+std::filesystem::path patch_backup_folder(const std::filesystem::path& game_folder, std::string_view id,
+                                          std::wstring_view suffix = {});
+
+// A patch's id: 16 hexadecimal digits of the SHA-256 of the game's name
+// and the patch's destinations (letter case aside), with each file's
+// SHA-256 when the patch is sealed (`hashes` in the order of
+// `destinations`, or empty). Throws windows_error when hashing fails.
+std::string patch_id(std::string_view game_name, const std::vector<std::filesystem::path>& destinations,
+                     const std::vector<std::string>& hashes);
+
+// A path relative to the game folder as a record holds it ('/' between
+// elements), and back.
+std::string record_path(const std::filesystem::path& relative);
+std::filesystem::path from_record_path(const std::string& path);
+
+// A committed patch of the game folder: its record, and its folder.
+struct stored_patch {
+  patch_record record;
+  std::filesystem::path folder;
+};
+
+// The record in `folder`, the folder of its patch with `suffix`. Throws
+// record_error naming the file when it cannot be read or trusted, or names
+// another patch than the folder.
+patch_record read_record_in(const std::filesystem::path& folder, std::wstring_view suffix = {});
+
+// Writes `record` as the record of `folder` (no record may be there yet).
+// Returns 0 or the Windows code. Throws only std::bad_alloc.
+unsigned long write_record_in(const std::filesystem::path& folder, const patch_record& record);
+
+// Every committed patch of `game_folder`, in the order the folder lists
+// them. A record of another patch that cannot be read is passed over; one
+// of the patch `own_id` throws record_error.
+std::vector<stored_patch> stored_patches(const std::filesystem::path& game_folder, std::string_view own_id);

@@ -5,6 +5,9 @@
 #include "steam/steam_install.hpp"
 #include "stores/epic_install.hpp"
 #include "stores/gog_install.hpp"
+#include "stores/heroic_install.hpp"
+#include "stores/ubisoft_install.hpp"
+#include "stores/xbox_install.hpp"
 
 namespace fs = std::filesystem;
 
@@ -15,7 +18,8 @@ using game_source = std::optional<fs::path> (*)(const patch_config&, search_log&
 // The order in which the sources are asked: the first that knows a folder of
 // an accepted version wins.
 constexpr game_source sources[] = {
-    read_registry_install_path, locate_steam_install, locate_gog_install, locate_epic_install,
+    read_registry_install_path, locate_steam_install,   locate_gog_install,    locate_epic_install,
+    locate_xbox_install,        locate_ubisoft_install, locate_heroic_install,
 };
 
 }  // namespace

@@ -35,13 +35,16 @@ std::vector<fs::path> library_folders(const fs::path& drive, std::wostream& log)
     // The list names folders of its own drive; anything else is not the
     // Xbox app's.
     if (relative.has_root_path()) {
-      write_log_line(log, L"Xbox app library {} passed over: not below {}\n", relative.native(),
-                     drive.native());
+      write_log_line(log, L"Xbox app library list {} names {}, not below {}: passed over\n", list.native(),
+                     relative.native(), drive.native());
       continue;
     }
     folders.push_back(drive / relative);
+    write_log_line(log, L"Xbox app library list {} names {}\n", list.native(), folders.back().native());
   }
-  write_log_line(log, L"Xbox app library list {} names {} folders\n", list.native(), folders.size());
+  if (folders.empty()) {
+    write_log_line(log, L"Xbox app library list {} names no folder\n", list.native());
+  }
   return folders;
 }
 
@@ -55,8 +58,9 @@ std::optional<fs::path> game_of_package(const fs::path& game, const std::wstring
       continue;
     }
     const package_identity identity = read_package_identity(manifest);
+    // An HRESULT, shown as Windows' tools show one (0x8007...).
     write_log_line(log, L"manifest {} returned status {:#010x} and package {}\n", manifest.native(),
-                   static_cast<std::int32_t>(identity.status), identity.name);
+                   static_cast<std::uint32_t>(identity.status), identity.name);
     if (identity.status == 0 && identity.name == package && is_existing_folder(folder)) {
       return folder;
     }

@@ -222,11 +222,11 @@ TEST(game_search, the_xbox_app_ubisoft_connect_and_heroic_come_after_epic_in_thi
       {"the Xbox app's game in Content, past a missing folder and a cut list, before Ubisoft and Heroic",
        true,
        [](launcher_world& world) {
-         world.drive(L'w', gaming_root(1, {L"Gone"}));
+         world.drive(L'w', gaming_root(1, {u"Gone"}));
          // Were the cut name read, the game below it would be found first.
-         const fs::path cut = world.drive(L'x', gaming_root(2, {L"Other Games", L"XboxGames"}, true));
+         const fs::path cut = world.drive(L'x', gaming_root(2, {u"Other Games", u"XboxGames"}, true));
          world.xbox_game(cut / "XboxGames" / "Kinglet" / "Content", "Mirelune.Kinglet");
-         const fs::path listed = world.drive(L'y', gaming_root(1, {L"XboxGames"}));
+         const fs::path listed = world.drive(L'y', gaming_root(1, {u"XboxGames"}));
          write_file(listed / "XboxGames" / "Broken" / "appxmanifest.xml", "<Package><Identity Name=");
          world.xbox_game(listed / "XboxGames" / "Other", "Mirelune.Other");
          world.xbox_game(listed / "XboxGames" / "Kinglet", "Mirelune.Other");
@@ -238,7 +238,7 @@ TEST(game_search, the_xbox_app_ubisoft_connect_and_heroic_come_after_epic_in_thi
        "Xbox app package Mirelune.Kinglet found in Y:\\XboxGames\\Kinglet\\Content\r\n"},
       {"Epic before the Xbox app", true,
        [](launcher_world& world) {
-         world.xbox_game(world.drive(L'x', gaming_root(1, {L"XboxGames"})) / "XboxGames" / "Kinglet",
+         world.xbox_game(world.drive(L'x', gaming_root(1, {u"XboxGames"})) / "XboxGames" / "Kinglet",
                          "Mirelune.Kinglet");
          world.install_through_epic(world.game(L"Epic"));
          return std::optional(world.game(L"Epic"));
@@ -282,7 +282,7 @@ TEST(game_search, the_xbox_app_ubisoft_connect_and_heroic_come_after_epic_in_thi
        }},
       {"no member for any of them: none is asked", false,
        [](launcher_world& world) {
-         world.xbox_game(world.drive(L'x', gaming_root(1, {L"XboxGames"})) / "XboxGames" / "Kinglet",
+         world.xbox_game(world.drive(L'x', gaming_root(1, {u"XboxGames"})) / "XboxGames" / "Kinglet",
                          "Mirelune.Kinglet");
          world.ubisoft.register_game(KEY_WOW64_32KEY, world.game(L"Ubisoft").native());
          world.install_through_heroic(world.game(L"Heroic"));

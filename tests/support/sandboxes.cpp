@@ -174,24 +174,6 @@ std::string xbox_manifest(const std::string& package) {
          "</Package>\r\n";
 }
 
-std::string gaming_root(std::uint32_t count, const std::vector<std::wstring>& paths, bool cut) {
-  std::string bytes = "RGBX";
-  for (int shift = 0; shift < 32; shift += 8) {
-    bytes.push_back(static_cast<char>(count >> shift & 0xFF));
-  }
-  for (std::size_t index = 0; index < paths.size(); ++index) {
-    std::wstring path = paths[index];
-    if (!cut || index + 1 < paths.size()) {
-      path.push_back(L'\0');
-    }
-    for (const wchar_t unit : path) {
-      bytes.push_back(static_cast<char>(unit & 0xFF));
-      bytes.push_back(static_cast<char>(unit >> 8 & 0xFF));
-    }
-  }
-  return bytes;
-}
-
 std::string steam_text(const fs::path& path) {
   std::string text = path_to_utf8(path);
   replace_all(text, "\\", "\\\\");

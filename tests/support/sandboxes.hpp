@@ -8,14 +8,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace test_support {
 
@@ -144,10 +142,6 @@ class heroic_sandbox {
 // A package manifest (appxmanifest.xml) shaped like the Xbox app's games',
 // with the identity name `package`.
 std::string xbox_manifest(const std::string& package);
-
-// The bytes of a .GamingRoot: "RGBX", `count`, then each of `paths` as
-// UTF-16LE with its NUL unless it is the last one and `cut` is set.
-std::string gaming_root(std::uint32_t count, const std::vector<std::wstring>& paths, bool cut = false);
 
 // A path as the Steam client writes it in its files: UTF-8, each backslash
 // doubled.

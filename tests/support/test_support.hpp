@@ -126,8 +126,6 @@ class scoped_wine_drive {
   ~scoped_wine_drive();
   scoped_wine_drive(const scoped_wine_drive&) = delete;
   scoped_wine_drive& operator=(const scoped_wine_drive&) = delete;
-  // The drive's root, "X:\".
-  std::filesystem::path root() const { return std::wstring{letter_, L':', L'\\'}; }
 
  private:
   wchar_t letter_;

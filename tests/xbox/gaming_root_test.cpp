@@ -2,36 +2,14 @@
 // on files cut short or damaged.
 #include "xbox/gaming_root.hpp"
 
+#include "support/files.hpp"
+
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-namespace {
-
-// "RGBX" and the count, little-endian.
-std::string header(std::uint32_t count) {
-  std::string bytes = "RGBX";
-  for (int shift = 0; shift < 32; shift += 8) {
-    bytes.push_back(static_cast<char>(count >> shift & 0xFF));
-  }
-  return bytes;
-}
-
-// `text` as UTF-16LE code units, without a NUL.
-std::string utf16(const std::u16string& text) {
-  std::string bytes;
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
-const std::string nul(2, '\0');
-
-}  // namespace
+using test_support::gaming_root;
 
 TEST(gaming_root, lists_the_paths_that_end_within_the_file) {
   struct row {
@@ -40,22 +18,19 @@ TEST(gaming_root, lists_the_paths_that_end_within_the_file) {
     std::vector<std::u16string> expected;
   };
   const row rows[] = {
-      {"as the Xbox app writes it", header(1) + utf16(u"XboxGames") + nul, {u"XboxGames"}},
+      {"as the Xbox app writes it", gaming_root(1, {u"XboxGames"}), {u"XboxGames"}},
       {"two folders, one below another and not ASCII",
-       header(2) + utf16(u"Games\\Xbox") + nul + utf16(u"Spiele \u00fc\u4e00") + nul,
+       gaming_root(2, {u"Games\\Xbox", u"Spiele \u00fc\u4e00"}),
        {u"Games\\Xbox", u"Spiele \u00fc\u4e00"}},
-      {"no folders", header(0), {}},
-      {"a count past the end", header(5) + utf16(u"XboxGames") + nul, {u"XboxGames"}},
-      {"the largest count", header(0xFFFFFFFF) + utf16(u"A") + nul, {u"A"}},
-      {"a path cut before its NUL", header(2) + utf16(u"XboxGames") + nul + utf16(u"Other"), {u"XboxGames"}},
-      {"a path cut inside a code unit", header(1) + utf16(u"XboxGames") + std::string(1, '\0'), {}},
-      {"an empty path is passed over", header(2) + nul + utf16(u"B") + nul, {u"B"}},
-      {"what follows the counted paths is not read",
-       header(1) + utf16(u"A") + nul + utf16(u"B") + nul,
-       {u"A"}},
+      {"no folders", gaming_root(0, {}), {}},
+      {"a count past the end", gaming_root(5, {u"XboxGames"}), {u"XboxGames"}},
+      {"the largest count", gaming_root(0xFFFFFFFF, {u"A"}), {u"A"}},
+      {"a path cut before its NUL", gaming_root(2, {u"XboxGames", u"Other"}, true), {u"XboxGames"}},
+      {"a path cut inside a code unit", gaming_root(1, {u"XboxGames"}, true) + std::string(1, '\0'), {}},
+      {"an empty path is passed over", gaming_root(2, {u"", u"B"}), {u"B"}},
+      {"what follows the counted paths is not read", gaming_root(1, {u"A", u"B"}), {u"A"}},
       {"a count cut short", "RGBX\x01", {}},
-      {"another file", "XBGR" + header(1).substr(4) + utf16(u"XboxGames") + nul, {}},
-      {"empty", "", {}},
+      {"another file", "XBGR" + gaming_root(1, {u"XboxGames"}).substr(4), {}},
   };
   for (const row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -15,9 +15,8 @@ enum class exit_code : int {
 // Installs the patch in `archives` beside the executable: reads config.json,
 // refuses while the game runs, finds the game folder (registry, Steam, GOG,
 // Epic, Xbox app, Ubisoft Connect, Heroic, then the player when config.json
-// allows it), copies the patch files
-// there and shows the outcome in one message box (none when the player
-// cancels the folder picker). Returns installed, game_running or
+// allows it), copies the patch files there and shows the outcome in one
+// message box (none when the player cancels the folder picker). Returns installed, game_running or
 // game_not_found or wrong_version, or unexpected_failure when another
 // installer is at work in the game folder or the player cancelled the check
 // of a sealed patch. Catches nothing: every

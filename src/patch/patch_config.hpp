@@ -60,14 +60,14 @@ patch_config load_patch_config(const std::filesystem::path& file);
 // Reads the configuration from `input`: its first JSON value must be an
 // object with the five required members above as strings, and may hold
 // gog_id, epic_app_name, xbox_package, ubisoft_id, checksums,
-// executable_path and language as strings, messages as an object from text key to text,
-// ask_for_folder as a boolean and game_versions as an array of objects, each
-// with a string `name` and an object `files` from path to SHA-256; anything
-// after that value is ignored. Throws nlohmann::json::parse_error for empty
-// or malformed input, nlohmann::json::type_error for a value of the wrong
-// type, nlohmann::json::out_of_range for a missing member, and config_error
-// for a path that is not below its folder, a ubisoft_id that is not digits,
-// a hash that is not 64
-// hexadecimal digits, a version without files, or a text of `messages`
-// whose key is unknown or whose fields do not fit.
+// executable_path and language as strings, messages as an object from text
+// key to text, ask_for_folder as a boolean and game_versions as an array of
+// objects, each with a string `name` and an object `files` from path to
+// SHA-256; anything after that value is ignored. Throws
+// nlohmann::json::parse_error for empty or malformed input,
+// nlohmann::json::type_error for a value of the wrong type,
+// nlohmann::json::out_of_range for a missing member, and config_error for a
+// path that is not below its folder, a ubisoft_id that is not digits, a hash
+// that is not 64 hexadecimal digits, a version without files, or a text of
+// `messages` whose key is unknown or whose fields do not fit.
 patch_config read_patch_config(std::istream& input);

@@ -17,15 +17,6 @@ struct task_memory_freer {
   void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
 };
 
-}  // namespace
-
-bool is_existing_folder(const std::filesystem::path& folder) noexcept {
-  std::error_code error;
-  return folder.is_absolute() && std::filesystem::is_directory(folder, error);
-}
-
-namespace {
-
 std::optional<std::filesystem::path> known_folder(REFKNOWNFOLDERID id) {
   wchar_t* text = nullptr;
   const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &text);
@@ -38,6 +29,11 @@ std::optional<std::filesystem::path> known_folder(REFKNOWNFOLDERID id) {
 }
 
 }  // namespace
+
+bool is_existing_folder(const std::filesystem::path& folder) noexcept {
+  std::error_code error;
+  return folder.is_absolute() && std::filesystem::is_directory(folder, error);
+}
 
 std::optional<std::filesystem::path> program_data_folder() { return known_folder(FOLDERID_ProgramData); }
 

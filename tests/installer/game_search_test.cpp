@@ -1,6 +1,6 @@
 // End-to-end runs of the real installer under Wine that find the game
-// through GOG, the Epic Games launcher or the player, and the order of all
-// sources.
+// through GOG, the Epic Games launcher, the Xbox app, Ubisoft Connect, Heroic
+// or the player, and the order of all sources.
 #include "support/sandboxes.hpp"
 #include "system/sha256.hpp"
 #include "system/text.hpp"

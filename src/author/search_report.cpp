@@ -2,6 +2,7 @@
 
 #include "author/console.hpp"
 #include "installer/install_path.hpp"
+#include "system/install_log.hpp"
 #include "system/text.hpp"
 
 #include <windows.h>
@@ -51,11 +52,12 @@ void say_lines(const std::string& text, const std::string& lead) {
 }  // namespace
 
 game_search search_and_report(const patch_config& config, version_check& versions) {
-  const std::optional<fs::path> registry = read_registry_install_path(config);
+  error_location location;
+  search_log unwritten(location);  // the registry's lookup writes nothing
+  const std::optional<fs::path> registry = read_registry_install_path(config, unwritten);
   say("  registry value InstallPath: " +
       (registry ? path_to_utf8(*registry) : std::string("no game folder")));
   const temporary_current_folder scratch;
-  error_location location;
   const game_search search = find_game_folder(config, versions, location, nullptr);
   std::ifstream log(scratch.path() / "install_log.log", std::ios::binary);
   std::ostringstream text;

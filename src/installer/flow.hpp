@@ -15,14 +15,15 @@ enum class exit_code : int {
 
 // Installs the patch in `archives` beside the executable: reads config.json,
 // refuses while the game runs, finds the game folder (registry, Steam, GOG,
-// Epic, then the player when config.json allows it), copies the patch files
-// there and shows the outcome in one message box (none when the player
-// cancels the folder picker). When the game holds exactly the patch as an
-// install that kept the originals left it, asks instead whether to take it
-// off, and does so for Yes. Returns installed (also for No), game_running,
-// game_not_found, wrong_version or removed, or unexpected_failure when
-// another installer is at work in the game folder, the player cancelled the
-// check of a sealed patch, or a later patch keeps this one from coming off. Catches nothing: every
+// Epic, Xbox app, Ubisoft Connect, Heroic, then the player when config.json
+// allows it), copies the patch files there and shows the outcome in one
+// message box (none when the player cancels the folder picker). When the
+// game holds exactly the patch as an install that kept the originals left
+// it, asks instead whether to take it off, and does so for Yes. Returns
+// installed (also for No), game_running, game_not_found, wrong_version or
+// removed, or unexpected_failure when another installer is at work in the
+// game folder, the player cancelled the check of a sealed patch, or a later
+// patch keeps this one from coming off. Catches nothing: every
 // other failure leaves as an exception before any later stage runs, with the
 // file it came from, if any, recorded in `location`; `messages` is then in
 // the run's language (English before config.json was read). Started without

@@ -1,7 +1,7 @@
 #include "installer/folder_picker.hpp"
 
-#include "installer/com.hpp"
 #include "installer/messages.hpp"
+#include "system/com.hpp"
 #include "system/file_operations.hpp"
 #include "system/folders.hpp"
 #include "system/text.hpp"

@@ -17,10 +17,11 @@ struct game_search {
 
 // The game's folder from the first source that knows one of an accepted
 // version: the game's own registry value, Steam, GOG, the Epic Games
-// launcher, and then, when config.json allows it and `asking` is given, the
-// player, in its words.
-// Adds each folder's version verdict to install_log.log after the searches'
-// own lines (not when the registry's folder is taken at once). Throws what
-// the searches and the picker throw.
+// launcher, the Xbox app, Ubisoft Connect, Heroic, and then, when
+// config.json allows it and `asking` is given, the player, in its words.
+// Rewrites install_log.log with the searches' lines and each folder's version
+// verdict after them (leaves it as it was when the registry's folder is
+// taken at once). Throws what the searches and the picker throw, with the
+// file it came from recorded in `location`.
 game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location,
                              const player_messages* asking);

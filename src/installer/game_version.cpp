@@ -68,12 +68,12 @@ std::optional<version_mismatch> version_check::mismatch(const fs::path& folder) 
   return first;
 }
 
-void version_check::write_log() const {
+void version_check::write_log(search_log& log) const {
   if (log_lines_.empty()) {
     return;
   }
-  std::wofstream log = continue_install_log();
+  std::wostream& lines = log.lines();
   for (const std::wstring& line : log_lines_) {
-    log << line;
+    lines << line;
   }
 }

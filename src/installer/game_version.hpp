@@ -2,6 +2,7 @@
 
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
+#include "system/install_log.hpp"
 
 #include <filesystem>
 #include <map>
@@ -39,9 +40,9 @@ class version_check {
   // when a file that is there cannot be read, std::bad_alloc.
   std::optional<version_mismatch> mismatch(const std::filesystem::path& folder);
 
-  // Adds a line for each folder checked, with its verdict, to
-  // install_log.log. Throws nothing.
-  void write_log() const;
+  // Adds a line for each folder checked, with its verdict, to the search's
+  // log. Throws only std::bad_alloc.
+  void write_log(search_log& log) const;
   // Those lines, each ending in "\n".
   const std::vector<std::wstring>& verdicts() const { return log_lines_; }
 

@@ -6,7 +6,7 @@
 
 #include <fmt/format.h>
 
-std::optional<std::filesystem::path> read_registry_install_path(const patch_config& config) {
+std::optional<std::filesystem::path> read_registry_install_path(const patch_config& config, search_log&) {
   const registry_string value = read_registry_string(
       HKEY_CURRENT_USER, widen_utf8(fmt::format("Software\\Mirelune\\{}", config.registry_key)),
       L"InstallPath", registry_view::native);

@@ -1,6 +1,6 @@
 #include "installer/progress_window.hpp"
 
-#include "installer/com.hpp"
+#include "system/com.hpp"
 
 #include <windows.h>
 // After windows.h, which they need.

@@ -24,7 +24,7 @@ struct known_member {
   bool required;
 };
 
-constexpr std::array<known_member, 15> known_members{{
+constexpr std::array<known_member, 17> known_members{{
     {"game_name", kind::text, true},
     {"process_name", kind::text, true},
     {"data_directory", kind::text, true},
@@ -32,6 +32,8 @@ constexpr std::array<known_member, 15> known_members{{
     {"steam_id", kind::text, true},
     {"gog_id", kind::text, false},
     {"epic_app_name", kind::text, false},
+    {"xbox_package", kind::text, false},
+    {"ubisoft_id", kind::text, false},
     {"ask_for_folder", kind::flag, false},
     {"checksums", kind::text, false},
     {"game_versions", kind::versions, false},

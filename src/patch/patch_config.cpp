@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -71,6 +72,14 @@ patch_config read_patch_config(std::istream& input) {
   config.steam_id = document.at("steam_id").get<std::string>();
   read_optional(document, "gog_id", config.gog_id);
   read_optional(document, "epic_app_name", config.epic_app_name);
+  read_optional(document, "xbox_package", config.xbox_package);
+  read_optional(document, "ubisoft_id", config.ubisoft_id);
+  // It becomes a registry subkey: a '\' would name another game's key.
+  if (!std::all_of(config.ubisoft_id.begin(), config.ubisoft_id.end(),
+                   [](char unit) { return unit >= '0' && unit <= '9'; })) {
+    throw config_error("ubisoft_id: \"" + config.ubisoft_id +
+                       "\" is not Ubisoft Connect's install id (digits only)");
+  }
   read_optional(document, "ask_for_folder", config.ask_for_folder);
   read_optional(document, "checksums", config.checksums);
   config.checksums = relative_member(config.checksums, "checksums");

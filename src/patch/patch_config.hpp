@@ -29,6 +29,8 @@ struct patch_config {
   std::string steam_id;         // Steam application id, as text
   std::string gog_id;           // GOG product id, as text
   std::string epic_app_name;    // AppName in the Epic Games launcher's manifests
+  std::string xbox_package;     // the Xbox app's package identity name, e.g. "Publisher.GameName"
+  std::string ubisoft_id;       // Ubisoft Connect's install id, digits only
   bool ask_for_folder = false;  // ask the player when no lookup finds the game
   // The checksum file in archives, relative to it ('/' between elements):
   // the patch is then exactly the files it lists, which must match.
@@ -61,14 +63,15 @@ patch_config load_patch_config(const std::filesystem::path& file);
 
 // Reads the configuration from `input`: its first JSON value must be an
 // object with the five required members above as strings, and may hold
-// gog_id, epic_app_name, checksums, executable_path, language and
-// patch_name as strings, messages as an object from text key to text,
-// ask_for_folder and keep_originals as booleans and game_versions as an array of objects, each
-// with a string `name` and an object `files` from path to SHA-256; anything
-// after that value is ignored. Throws nlohmann::json::parse_error for empty
-// or malformed input, nlohmann::json::type_error for a value of the wrong
-// type, nlohmann::json::out_of_range for a missing member, and config_error
-// for a path that is not below its folder, a hash that is not 64
-// hexadecimal digits, a version without files, or a text of `messages`
-// whose key is unknown or whose fields do not fit.
+// gog_id, epic_app_name, xbox_package, ubisoft_id, checksums,
+// executable_path, language and patch_name as strings, messages as an object
+// from text key to text, ask_for_folder and keep_originals as booleans and
+// game_versions as an array of objects, each with a string `name` and an
+// object `files` from path to SHA-256; anything after that value is ignored.
+// Throws nlohmann::json::parse_error for empty or malformed input,
+// nlohmann::json::type_error for a value of the wrong type,
+// nlohmann::json::out_of_range for a missing member, and config_error for a
+// path that is not below its folder, a ubisoft_id that is not digits, a hash
+// that is not 64 hexadecimal digits, a version without files, or a text of
+// `messages` whose key is unknown or whose fields do not fit.
 patch_config read_patch_config(std::istream& input);

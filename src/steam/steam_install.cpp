@@ -123,8 +123,8 @@ library_candidate open_app_manifest(const patch_config& config, const acf_object
   return {library.lexically_normal(), open_shared_text_file(library / "steamapps" / manifest_name(config))};
 }
 
-std::optional<fs::path> locate_steam_install(const patch_config& config, error_location& location) {
-  std::wofstream log = open_install_log();
+std::optional<fs::path> locate_steam_install(const patch_config& config, search_log& search) {
+  std::wostream& log = search.lines();
   const registry_string steam =
       read_registry_string(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", registry_view::native);
   write_log_line(log, L"attempt to get Steam install path returned status {:#010x} and path {}\n",
@@ -140,5 +140,5 @@ std::optional<fs::path> locate_steam_install(const patch_config& config, error_l
     write_log_line(log, L"Steam folder {} does not exist\n", steam_folder.native());
     return std::nullopt;
   }
-  return install_folder_from_libraries(config, steam_folder, log, location);
+  return install_folder_from_libraries(config, steam_folder, log, search.location());
 }

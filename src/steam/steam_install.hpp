@@ -2,7 +2,7 @@
 
 #include "acf/acf_value.hpp"
 #include "patch/patch_config.hpp"
-#include "system/error_location.hpp"
+#include "system/install_log.hpp"
 #include "system/shared_file.hpp"
 
 #include <filesystem>
@@ -13,14 +13,13 @@
 // Steam's folder is not in the registry or does not exist (an uninstalled
 // Steam leaves its value behind), no library holds the manifest or the
 // folder it names does not exist.
-// Rewrites install_log.log in the current folder with what it tried.
+// Adds what it tried to the log.
 // Throws the parser's errors for a malformed library list or manifest,
 // std::bad_variant_access or std::out_of_range for one that lacks what it
 // needs, std::filesystem::filesystem_error for a path that is not UTF-8
-// (each with the Steam file's full path recorded in `location`), and
-// std::runtime_error for a manifest whose installdir names no folder.
-std::optional<std::filesystem::path> locate_steam_install(const patch_config& config,
-                                                          error_location& location);
+// (each with the Steam file's full path recorded in the search's location),
+// and std::runtime_error for a manifest whose installdir names no folder.
+std::optional<std::filesystem::path> locate_steam_install(const patch_config& config, search_log& search);
 
 // One library of the search, with its app manifest opened.
 struct library_candidate {

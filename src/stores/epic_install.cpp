@@ -1,9 +1,9 @@
 #include "stores/epic_install.hpp"
 
+#include "stores/launcher_file.hpp"
 #include "system/folders.hpp"
 #include "system/install_log.hpp"
 #include "system/registry.hpp"
-#include "system/shared_file.hpp"
 #include "system/text.hpp"
 
 #include <nlohmann/json.hpp>
@@ -20,14 +20,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-// A real manifest is a few kilobytes; anything far larger is not one.
-constexpr std::uintmax_t largest_manifest = std::uintmax_t{1} << 20;
-
-// Why a manifest does not give the game's folder.
-struct passed_over {
-  std::wstring reason;
-};
 
 // The launcher's data folder, or nothing when not even the default is known.
 std::optional<fs::path> launcher_data_folder(std::wostream& log) {
@@ -72,27 +64,6 @@ std::vector<fs::path> manifest_files(const fs::path& folder, std::wostream& log)
   return files;
 }
 
-// The file's text, or why it is passed over unread.
-std::variant<std::string, passed_over> read_manifest(const fs::path& file) {
-  std::error_code error;
-  if (const std::uintmax_t size = fs::file_size(file, error); !error && size > largest_manifest) {
-    return passed_over{L"larger than 1 MiB"};
-  }
-  const unique_file opened = open_shared_text_file(file);
-  if (!opened) {
-    return passed_over{L"cannot be read"};
-  }
-  std::string text(largest_manifest + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), opened.get()));
-  if (std::ferror(opened.get())) {
-    return passed_over{L"cannot be read"};
-  }
-  if (text.size() > largest_manifest) {
-    return passed_over{L"larger than 1 MiB"};  // it grew since its size was asked
-  }
-  return text;
-}
-
 // The install folder that `manifest` gives for `app_name`, or why it does
 // not give one.
 std::variant<fs::path, passed_over> install_folder_of(const std::string& text, const std::string& app_name) {
@@ -132,11 +103,11 @@ std::variant<fs::path, passed_over> install_folder_of(const std::string& text, c
 
 }  // namespace
 
-std::optional<fs::path> locate_epic_install(const patch_config& config) {
+std::optional<fs::path> locate_epic_install(const patch_config& config, search_log& search) {
   if (config.epic_app_name.empty()) {
     return std::nullopt;
   }
-  std::wofstream log = continue_install_log();
+  std::wostream& log = search.lines();
   const std::optional<fs::path> data_folder = launcher_data_folder(log);
   if (!data_folder) {
     return std::nullopt;
@@ -144,7 +115,7 @@ std::optional<fs::path> locate_epic_install(const patch_config& config) {
   const fs::path manifests = *data_folder / "Manifests";
   write_log_line(log, L"reading Epic Games Launcher manifests in {}\n", manifests.native());
   for (const fs::path& file : manifest_files(manifests, log)) {
-    const auto text = read_manifest(file);
+    const auto text = read_launcher_file(file, open_shared_text_file);
     const auto outcome = std::holds_alternative<std::string>(text)
                              ? install_folder_of(std::get<std::string>(text), config.epic_app_name)
                              : std::variant<fs::path, passed_over>(std::get<passed_over>(text));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "patch/patch_config.hpp"
+#include "system/install_log.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -13,6 +14,6 @@
 // complete; its InstallLocation, which must be a full path to an existing
 // folder. Manifests that cannot be read, are larger than 1 MiB, are not JSON
 // objects or lack those members are passed over. Nothing when epic_app_name
-// is empty or no manifest qualifies. Adds what it tried to install_log.log
+// is empty or no manifest qualifies. Adds what it tried to the log
 // (not when epic_app_name is empty). Throws only std::bad_alloc.
-std::optional<std::filesystem::path> locate_epic_install(const patch_config& config);
+std::optional<std::filesystem::path> locate_epic_install(const patch_config& config, search_log& search);

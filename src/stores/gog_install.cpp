@@ -24,11 +24,11 @@ registry_string read_gog_path(const std::wstring& subkey, registry_view view, st
 
 }  // namespace
 
-std::optional<fs::path> locate_gog_install(const patch_config& config) {
+std::optional<fs::path> locate_gog_install(const patch_config& config, search_log& search) {
   if (config.gog_id.empty()) {
     return std::nullopt;
   }
-  std::wofstream log = continue_install_log();
+  std::wostream& log = search.lines();
   // GOG's installers are 32-bit programs: their keys live in the 32-bit
   // registry, which a 64-bit program sees only when it asks for it.
   const std::wstring subkey = widen_utf8(fmt::format("SOFTWARE\\GOG.com\\Games\\{}", config.gog_id));

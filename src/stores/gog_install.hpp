@@ -1,6 +1,7 @@
 #pragma once
 
 #include "patch/patch_config.hpp"
+#include "system/install_log.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -10,5 +11,5 @@
 // registry, else in the 64-bit one when the 32-bit one has no such value.
 // Nothing when gog_id is empty, when neither view has the value, or when it
 // is not a full path to an existing folder. Adds what it tried to
-// install_log.log (not when gog_id is empty). Throws only std::bad_alloc.
-std::optional<std::filesystem::path> locate_gog_install(const patch_config& config);
+// the log (not when gog_id is empty). Throws only std::bad_alloc.
+std::optional<std::filesystem::path> locate_gog_install(const patch_config& config, search_log& search);

@@ -17,6 +17,17 @@ struct task_memory_freer {
   void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
 };
 
+std::optional<std::filesystem::path> known_folder(REFKNOWNFOLDERID id) {
+  wchar_t* text = nullptr;
+  const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &text);
+  // The text is the caller's to free, even when the call fails.
+  const std::unique_ptr<wchar_t, task_memory_freer> owned(text);
+  if (FAILED(result) || !text) {
+    return std::nullopt;
+  }
+  return std::filesystem::path(text);
+}
+
 }  // namespace
 
 bool is_existing_folder(const std::filesystem::path& folder) noexcept {
@@ -24,15 +35,10 @@ bool is_existing_folder(const std::filesystem::path& folder) noexcept {
   return folder.is_absolute() && std::filesystem::is_directory(folder, error);
 }
 
-std::optional<std::filesystem::path> program_data_folder() {
-  wchar_t* text = nullptr;
-  const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramData, KF_FLAG_DEFAULT, nullptr, &text);
-  // The text is the caller's to free, even when the call fails.
-  const std::unique_ptr<wchar_t, task_memory_freer> owned(text);
-  if (FAILED(result) || !text) {
-    return std::nullopt;
-  }
-  return std::filesystem::path(text);
+std::optional<std::filesystem::path> program_data_folder() { return known_folder(FOLDERID_ProgramData); }
+
+std::optional<std::filesystem::path> roaming_app_data_folder() {
+  return known_folder(FOLDERID_RoamingAppData);
 }
 
 std::optional<std::filesystem::path> temporary_folder() {

@@ -13,6 +13,11 @@ bool is_existing_folder(const std::filesystem::path& folder) noexcept;
 // nothing when the system cannot say. Throws only std::bad_alloc.
 std::optional<std::filesystem::path> program_data_folder();
 
+// This user's roaming application data folder (%APPDATA%, as a rule
+// C:\Users\<name>\AppData\Roaming), or nothing when the system cannot say.
+// Throws only std::bad_alloc.
+std::optional<std::filesystem::path> roaming_app_data_folder();
+
 // This user's temporary folder in its long form and without a trailing
 // separator, or nothing when the system cannot say. Throws only
 // std::bad_alloc.

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr char log_name[] = "install_log.log";
-
-}  // namespace
-
-std::wofstream open_install_log() { return std::wofstream(log_name, std::ios::out | std::ios::trunc); }
-
-std::wofstream continue_install_log() { return std::wofstream(log_name, std::ios::out | std::ios::app); }
+std::wostream& search_log::lines() {
+  if (!file_) {
+    file_.emplace("install_log.log", std::ios::out | std::ios::trunc);
+  }
+  return *file_;
+}
 
 std::wstring log_safe(std::wstring line) {
   // The stream narrows through the classic locale, which has no byte for a

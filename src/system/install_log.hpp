@@ -1,23 +1,36 @@
 #pragma once
 
+#include "system/error_location.hpp"
+
 #include <fmt/xchar.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 
 // The game search's diagnostic log, "install_log.log" in the current folder:
 // plain 8-bit text in the platform's text mode (CR LF line ends), no
 // byte-order mark, readable by other programs while open. When the file
-// cannot be opened the stream is in the fail state and every line is
-// silently dropped. Neither function throws.
+// cannot be opened every line is silently dropped.
 
-// Opens the log anew (truncated), as the Steam search does.
-std::wofstream open_install_log();
+// What the sources of one game search write to: the log, and the file that a
+// failure came from. The log holds the lines of the latest search only: the
+// first source that asks for it empties it, so a search that writes nothing
+// (the game's own registry value) leaves an earlier log untouched. Closed
+// when the search ends.
+class search_log {
+ public:
+  explicit search_log(error_location& location) : location_(location) {}
 
-// Opens the log to add lines after those already there, as the searches
-// after Steam's do.
-std::wofstream continue_install_log();
+  // The log, opened (emptied) at the first call. Throws only std::bad_alloc.
+  std::wostream& lines();
+  error_location& location() const { return location_; }
+
+ private:
+  error_location& location_;
+  std::optional<std::wofstream> file_;
+};
 
 // Narrows a line as the log stores it: code units up to U+00FF keep their
 // value as one byte (Latin-1), every other code unit becomes one '?'.

@@ -2,6 +2,7 @@
 
 #include "system/file_operations.hpp"
 #include "system/handle.hpp"
+#include "system/system_library.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
 
@@ -22,31 +23,17 @@ namespace {
 // Read in pieces this large: few calls, and memory that stays small.
 constexpr DWORD piece_size = 1 << 20;
 
-struct library_freer {
-  void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
-};
-using unique_module = std::unique_ptr<std::remove_pointer_t<HMODULE>, library_freer>;
-
-// bcrypt.dll is no KnownDLL: loaded by its full path in System32, never found
-// by a search that could reach the installer's own folder.
 unique_module load_bcrypt() {
-  std::array<wchar_t, MAX_PATH> folder{};
-  const UINT length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-  if (length == 0 || length >= folder.size()) {
-    throw windows_error("finding the System32 folder failed", ::GetLastError());
-  }
-  const fs::path file = fs::path(folder.data()) / "bcrypt.dll";
-  unique_module module(::LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  unique_module module = load_system_library(L"bcrypt.dll");
   if (!module) {
-    throw windows_error("loading " + path_to_utf8(file) + " failed", ::GetLastError());
+    throw windows_error("loading bcrypt.dll from System32 failed", ::GetLastError());
   }
   return module;
 }
 
 template <class function_type>
-function_type* function_of(HMODULE module, const char* name) {
-  auto* const function =
-      reinterpret_cast<function_type*>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+function_type* bcrypt_function(HMODULE module, const char* name) {
+  auto* const function = function_of<function_type>(module, name);
   if (!function) {
     throw windows_error(fmt::format("bcrypt.dll has no {}", name), ::GetLastError());
   }
@@ -59,16 +46,17 @@ function_type* function_of(HMODULE module, const char* name) {
 struct bcrypt_library {
   unique_module module = load_bcrypt();
   decltype(&::BCryptOpenAlgorithmProvider) open =
-      function_of<decltype(::BCryptOpenAlgorithmProvider)>(module.get(), "BCryptOpenAlgorithmProvider");
+      bcrypt_function<decltype(::BCryptOpenAlgorithmProvider)>(module.get(), "BCryptOpenAlgorithmProvider");
   decltype(&::BCryptCloseAlgorithmProvider) close =
-      function_of<decltype(::BCryptCloseAlgorithmProvider)>(module.get(), "BCryptCloseAlgorithmProvider");
+      bcrypt_function<decltype(::BCryptCloseAlgorithmProvider)>(module.get(), "BCryptCloseAlgorithmProvider");
   decltype(&::BCryptCreateHash) create =
-      function_of<decltype(::BCryptCreateHash)>(module.get(), "BCryptCreateHash");
-  decltype(&::BCryptHashData) hash = function_of<decltype(::BCryptHashData)>(module.get(), "BCryptHashData");
+      bcrypt_function<decltype(::BCryptCreateHash)>(module.get(), "BCryptCreateHash");
+  decltype(&::BCryptHashData) hash =
+      bcrypt_function<decltype(::BCryptHashData)>(module.get(), "BCryptHashData");
   decltype(&::BCryptFinishHash) finish =
-      function_of<decltype(::BCryptFinishHash)>(module.get(), "BCryptFinishHash");
+      bcrypt_function<decltype(::BCryptFinishHash)>(module.get(), "BCryptFinishHash");
   decltype(&::BCryptDestroyHash) destroy =
-      function_of<decltype(::BCryptDestroyHash)>(module.get(), "BCryptDestroyHash");
+      bcrypt_function<decltype(::BCryptDestroyHash)>(module.get(), "BCryptDestroyHash");
   BCRYPT_ALG_HANDLE algorithm = nullptr;
 
   bcrypt_library() {

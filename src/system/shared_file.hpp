@@ -16,3 +16,6 @@ using unique_file = std::unique_ptr<std::FILE, file_closer>;
 // letting other programs read, write, rename and delete it meanwhile. Empty
 // if it cannot be opened. Throws nothing.
 unique_file open_shared_text_file(const std::filesystem::path& file) noexcept;
+
+// As open_shared_text_file, in binary mode: every byte as it is stored.
+unique_file open_shared_binary_file(const std::filesystem::path& file) noexcept;

@@ -1,6 +1,6 @@
 // End-to-end runs of the real installer under Wine that find the game
-// through GOG, the Epic Games launcher or the player, and the order of all
-// sources.
+// through GOG, the Epic Games launcher, the Xbox app, Ubisoft Connect, Heroic
+// or the player, and the order of all sources.
 #include "support/sandboxes.hpp"
 #include "system/sha256.hpp"
 #include "system/text.hpp"
@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <list>
 #include <optional>
 #include <set>
 #include <string>
@@ -180,6 +181,138 @@ TEST(game_search, the_first_source_that_knows_an_existing_folder_wins) {
     EXPECT_EQ(landed, expected ? std::set<std::string>{path_to_utf8(expected->lexically_normal())}
                                : std::set<std::string>{});
     EXPECT_FALSE(fs::exists(world.games.path() / "Uninstalled"));
+  }
+}
+
+TEST(game_search, the_xbox_app_ubisoft_connect_and_heroic_come_after_epic_in_this_order) {
+  struct launcher_world : search_world {
+    ubisoft_sandbox ubisoft;
+    heroic_sandbox heroic;
+    std::list<scoped_wine_drive> drives;
+
+    using search_world::search_world;
+    // Maps `letter` to a folder below the games, with `list` as its
+    // .GamingRoot; returns the folder.
+    fs::path drive(wchar_t letter, const std::string& list) {
+      const fs::path folder = game(std::wstring(L"Drive ") + letter);
+      write_file(folder / ".GamingRoot", list);
+      drives.emplace_back(letter, folder);
+      return folder;
+    }
+    // An Xbox app game of `package` in `folder`, which it returns.
+    static fs::path xbox_game(const fs::path& folder, const std::string& package) {
+      write_file(folder / "appxmanifest.xml", xbox_manifest(package));
+      return folder;
+    }
+    void install_through_heroic(const fs::path& folder) const {
+      heroic.write_legendary_list(
+          {{"Kinglet", {{"app_name", "Kinglet"}, {"install_path", path_to_utf8(folder)}}}});
+    }
+  };
+  nlohmann::json config = store_config();
+  config["xbox_package"] = "Mirelune.Kinglet";
+  config["ubisoft_id"] = "635";
+  struct row {
+    const char* name;
+    bool members = true;  // config.json names the game in every store
+    std::function<std::optional<fs::path>(launcher_world&)> arrange;
+    std::string last_line = {};  // how install_log.log's last line begins, when it matters
+  };
+  const row rows[] = {
+      {"the Xbox app's game in Content, past a missing folder and a cut list, before Ubisoft and Heroic",
+       true,
+       [](launcher_world& world) {
+         world.drive(L'w', gaming_root(1, {u"Gone"}));
+         // Were the cut name read, the game below it would be found first.
+         const fs::path cut = world.drive(L'x', gaming_root(2, {u"Other Games", u"XboxGames"}, true));
+         world.xbox_game(cut / "XboxGames" / "Kinglet" / "Content", "Mirelune.Kinglet");
+         const fs::path listed = world.drive(L'y', gaming_root(1, {u"XboxGames"}));
+         write_file(listed / "XboxGames" / "Broken" / "appxmanifest.xml", "<Package><Identity Name=");
+         world.xbox_game(listed / "XboxGames" / "Other", "Mirelune.Other");
+         world.xbox_game(listed / "XboxGames" / "Kinglet", "Mirelune.Other");
+         // Windows compares package names letter case aside.
+         world.xbox_game(listed / "XboxGames" / "Kinglet" / "Content", "MIRELUNE.kinglet");
+         world.ubisoft.register_game(KEY_WOW64_32KEY, world.game(L"Ubisoft").native());
+         world.install_through_heroic(world.game(L"Heroic"));
+         return std::optional(listed / "XboxGames" / "Kinglet" / "Content");
+       },
+       "Xbox app package Mirelune.Kinglet found in Y:\\XboxGames\\Kinglet\\Content\r\n"},
+      {"Epic before the Xbox app", true,
+       [](launcher_world& world) {
+         world.xbox_game(world.drive(L'x', gaming_root(1, {u"XboxGames"})) / "XboxGames" / "Kinglet",
+                         "Mirelune.Kinglet");
+         world.install_through_epic(world.game(L"Epic"));
+         return std::optional(world.game(L"Epic"));
+       }},
+      {"Ubisoft's 32-bit registry, written with '/', before its 64-bit one and Heroic", true,
+       [](launcher_world& world) {
+         std::wstring written = world.game(L"Ubisoft 32").generic_wstring() + L"/";
+         world.ubisoft.register_game(KEY_WOW64_32KEY, written);
+         world.ubisoft.register_game(KEY_WOW64_64KEY, world.game(L"Ubisoft 64").native());
+         world.install_through_heroic(world.game(L"Heroic"));
+         return std::optional(world.game(L"Ubisoft 32"));
+       },
+       "attempt to get Ubisoft Connect install folder from the 32-bit registry returned status 0x00000000 "
+       "and path "},
+      {"Ubisoft's 64-bit registry alone", true,
+       [](launcher_world& world) {
+         world.ubisoft.register_game(KEY_WOW64_64KEY, world.game(L"Ubisoft 64").generic_wstring());
+         return std::optional(world.game(L"Ubisoft 64"));
+       }},
+      {"Heroic's Epic list, beside a broken entry", true,
+       [](launcher_world& world) {
+         world.heroic.write_legendary_list(
+             {{"Fortnite", "not an entry"},
+              {"Kinglet", {{"install_path", path_to_utf8(world.game(L"Heroic"))}}}});
+         world.heroic.write_gog_list(
+             {{"installed",
+               {{{"appName", "1207658924"}, {"install_path", path_to_utf8(world.game(L"GOG"))}}}}});
+         return std::optional(world.game(L"Heroic"));
+       }},
+      {"Heroic's GOG list after an Epic list without the game, past broken and gone entries", true,
+       [](launcher_world& world) {
+         world.heroic.write_legendary_list(
+             {{"Fortnite", {{"install_path", path_to_utf8(world.game(L"Other"))}}}});
+         world.heroic.write_gog_list(
+             {{"installed",
+               {42,
+                {{"appName", 1207658924}, {"install_path", path_to_utf8(world.game(L"Other"))}},
+                {{"appName", "1207658924"}, {"install_path", path_to_utf8(world.games.path() / "Gone")}},
+                {{"appName", "1207658924"}, {"install_path", path_to_utf8(world.game(L"Heroic GOG"))}}}}});
+         return std::optional(world.game(L"Heroic GOG"));
+       }},
+      {"no member for any of them: none is asked", false,
+       [](launcher_world& world) {
+         world.xbox_game(world.drive(L'x', gaming_root(1, {u"XboxGames"})) / "XboxGames" / "Kinglet",
+                         "Mirelune.Kinglet");
+         world.ubisoft.register_game(KEY_WOW64_32KEY, world.game(L"Ubisoft").native());
+         world.install_through_heroic(world.game(L"Heroic"));
+         world.heroic.write_gog_list(
+             {{"installed",
+               {{{"appName", "1207658924"}, {"install_path", path_to_utf8(world.game(L"GOG"))}}}}});
+         return std::optional<fs::path>();
+       },
+       "attempt to get Steam install path returned status 0x00000002 and path \r\n"},  // and nothing after
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    launcher_world world(row.members ? config : test_game_config());
+    const std::optional<fs::path> expected = row.arrange(world);
+
+    const program_run run = world.setup.run();
+
+    EXPECT_EQ(run.exit_code, expected ? 0u : 2u);
+    std::set<std::string> landed;
+    for (const std::string& file : files_below(world.games.path())) {
+      if (fs::path(file).filename() == "readme.txt") {
+        landed.insert(path_to_utf8((world.games.path() / fs::path(file).parent_path()).lexically_normal()));
+      }
+    }
+    EXPECT_EQ(landed, expected ? std::set<std::string>{path_to_utf8(expected->lexically_normal())}
+                               : std::set<std::string>{});
+    const std::string log = read_file(world.setup.root() / "install_log.log");
+    const std::size_t last = log.rfind('\n', log.size() < 2 ? 0 : log.size() - 2);
+    EXPECT_TRUE(log.substr(last == std::string::npos ? 0 : last + 1).starts_with(row.last_line)) << log;
   }
 }
 

@@ -138,6 +138,20 @@ TEST(config, optional_members_for_other_stores_and_the_folder_picker) {
   }
 }
 
+TEST(config, xbox_package_and_a_ubisoft_id_of_digits) {
+  const patch_config config =
+      load("{" + valid_members + R"(, "xbox_package": "Mirelune.Flow", "ubisoft_id": "0635"})");
+  EXPECT_EQ(config.xbox_package + " " + config.ubisoft_id, "Mirelune.Flow 0635");
+  // It becomes a registry subkey.
+  try {
+    load("{" + valid_members + R"(, "ubisoft_id": "635\\..\\1"})");
+    ADD_FAILURE() << "a ubisoft_id that is not digits was taken";
+  } catch (const config_error& error) {
+    EXPECT_STREQ(error.what(), R"(ubisoft_id: "635\..\1" is not Ubisoft Connect's install id (digits only))");
+  }
+  EXPECT_EQ(error_id("{" + valid_members + R"(, "ubisoft_id": 635})"), 302);
+}
+
 TEST(config, missing_file_is_a_parse_error) {
   EXPECT_THROW(load_patch_config(fs::temp_directory_path() / "no-such-folder" / "config.json"),
                json::parse_error);

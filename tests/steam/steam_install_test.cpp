@@ -37,7 +37,8 @@ lookup_run run_lookup(const fs::path& working_folder) {
   lookup_run run;
   error_location location;
   try {
-    run.result = locate_steam_install(game_480(), location);
+    search_log log(location);  // closed before the log is read
+    run.result = locate_steam_install(game_480(), log);
   } catch (const std::exception& error) {
     run.error = error.what();
   }

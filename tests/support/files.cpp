@@ -51,4 +51,19 @@ std::string read_file(const fs::path& file) {
   return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
+std::string gaming_root(std::uint32_t count, const std::vector<std::u16string>& paths, bool cut) {
+  std::string bytes = "RGBX";
+  for (int shift = 0; shift < 32; shift += 8) {
+    bytes.push_back(static_cast<char>(count >> shift & 0xFF));
+  }
+  for (std::size_t index = 0; index < paths.size(); ++index) {
+    const bool ended = !cut || index + 1 < paths.size();
+    for (const char16_t unit : paths[index] + (ended ? std::u16string(1, u'\0') : std::u16string())) {
+      bytes.push_back(static_cast<char>(unit & 0xFF));
+      bytes.push_back(static_cast<char>(unit >> 8));
+    }
+  }
+  return bytes;
+}
+
 }  // namespace test_support

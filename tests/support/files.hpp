@@ -1,11 +1,14 @@
 #pragma once
 
 // Files for tests, on any platform: a temporary folder that removes itself,
-// and whole files written and read byte for byte.
+// whole files written and read byte for byte, and the bytes of the files of
+// outside programs.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace test_support {
 
@@ -29,5 +32,10 @@ std::filesystem::path write_file(const std::filesystem::path& file, std::string_
 
 // The bytes of `file`. Throws std::runtime_error when it cannot be read.
 std::string read_file(const std::filesystem::path& file);
+
+// The bytes of a drive's .GamingRoot as the Xbox app writes it: "RGBX",
+// `count` (little-endian), then each of `paths` as UTF-16LE with its NUL,
+// except the last one when `cut` is set.
+std::string gaming_root(std::uint32_t count, const std::vector<std::u16string>& paths, bool cut = false);
 
 }  // namespace test_support

@@ -132,6 +132,48 @@ std::string epic_sandbox::manifest(const std::string& app_name, const fs::path& 
       .dump(1, '\t');
 }
 
+ubisoft_sandbox::ubisoft_sandbox(std::wstring ubisoft_id)
+    : game_key_(L"Launcher\\Installs\\" + ubisoft_id),
+      ubisoft_32_(L"SOFTWARE\\Ubisoft", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
+      ubisoft_64_(L"SOFTWARE\\Ubisoft", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) {}
+
+void ubisoft_sandbox::register_game(REGSAM view, const std::wstring& install_dir) const {
+  (view == KEY_WOW64_32KEY ? ubisoft_32_ : ubisoft_64_).set_string(L"InstallDir", install_dir, game_key_);
+}
+
+heroic_sandbox::heroic_sandbox() {
+  wchar_t* app_data = nullptr;
+  ::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &app_data);
+  folder_ = fs::path(app_data) / "heroic";
+  ::CoTaskMemFree(app_data);
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+heroic_sandbox::~heroic_sandbox() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+void heroic_sandbox::write_legendary_list(const nlohmann::json& list) const {
+  write_file(folder_ / "legendaryConfig" / "legendary" / "installed.json", list.dump(2));
+}
+
+void heroic_sandbox::write_gog_list(const nlohmann::json& list) const {
+  write_file(folder_ / "gog_store" / "installed.json", list.dump(2));
+}
+
+std::string xbox_manifest(const std::string& package) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+         "<Package xmlns=\"http://schemas.microsoft.com/appx/manifest/foundation/windows10\" "
+         "IgnorableNamespaces=\"uap\">\r\n"
+         "  <Identity Name=\"" +
+         package +
+         "\" Publisher=\"CN=A1B2C3D4\" Version=\"1.2.0.0\" ProcessorArchitecture=\"x64\" />\r\n"
+         "  <Properties><DisplayName>Flow Game</DisplayName></Properties>\r\n"
+         "</Package>\r\n";
+}
+
 std::string steam_text(const fs::path& path) {
   std::string text = path_to_utf8(path);
   replace_all(text, "\\", "\\\\");

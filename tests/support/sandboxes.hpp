@@ -107,6 +107,42 @@ class epic_sandbox {
   scoped_registry_key key_;
 };
 
+// Ubisoft Connect's record of an installed game:
+// HKLM\SOFTWARE\Ubisoft\Launcher\Installs\<id>, in the 32-bit or the 64-bit
+// registry. Both are removed after the test.
+class ubisoft_sandbox {
+ public:
+  explicit ubisoft_sandbox(std::wstring ubisoft_id = L"635");
+  // Sets the value InstallDir in the 32-bit (KEY_WOW64_32KEY) or 64-bit view.
+  void register_game(REGSAM view, const std::wstring& install_dir) const;
+
+ private:
+  std::wstring game_key_;  // below SOFTWARE\Ubisoft
+  scoped_registry_key ubisoft_32_;
+  scoped_registry_key ubisoft_64_;
+};
+
+// Heroic's lists of installs in the roaming application data folder
+// (%APPDATA%\heroic), removed before and after the test.
+class heroic_sandbox {
+ public:
+  heroic_sandbox();
+  ~heroic_sandbox();
+  heroic_sandbox(const heroic_sandbox&) = delete;
+  heroic_sandbox& operator=(const heroic_sandbox&) = delete;
+  // Writes legendaryConfig\legendary\installed.json, the Epic games' list.
+  void write_legendary_list(const nlohmann::json& list) const;
+  // Writes gog_store\installed.json, the GOG games' list.
+  void write_gog_list(const nlohmann::json& list) const;
+
+ private:
+  std::filesystem::path folder_;
+};
+
+// A package manifest (appxmanifest.xml) shaped like the Xbox app's games',
+// with the identity name `package`.
+std::string xbox_manifest(const std::string& package);
+
 // A path as the Steam client writes it in its files: UTF-8, each backslash
 // doubled.
 std::string steam_text(const std::filesystem::path& path);

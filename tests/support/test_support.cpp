@@ -1,6 +1,10 @@
 #include "support/test_support.hpp"
 
+// After windows.h, which it needs.
+#include <winioctl.h>
+
 #include <array>
+#include <cstring>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -239,17 +243,22 @@ void set_read_only(const fs::path& path, bool read_only) {
   }
 }
 
-void make_unix_link(const fs::path& link, const std::string& target) {
+std::string unix_path_of(const fs::path& path) {
   // Wine's own export: the Unix path of a Windows one, on the process heap.
   using unix_name_of = char*(CDECL*)(const wchar_t*);
   const auto unix_name = reinterpret_cast<unix_name_of>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* const folder = unix_name ? unix_name(link.parent_path().c_str()) : nullptr;
-  if (!folder) {
-    throw std::runtime_error("no Unix path for " + link.parent_path().string());
+  char* const name = unix_name ? unix_name(path.c_str()) : nullptr;
+  if (!name) {
+    throw std::runtime_error("no Unix path for " + path.string());
   }
-  const std::string unix_link = std::string(folder) + "/" + link.filename().string();
-  ::HeapFree(::GetProcessHeap(), 0, folder);
+  std::string text(name);
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return text;
+}
+
+void make_unix_link(const fs::path& link, const std::string& target) {
+  const std::string unix_link = unix_path_of(link.parent_path()) + "/" + link.filename().string();
   // Wine runs a Unix program when asked to start one, with these arguments.
   std::wstring command_line =
       L"ln -s \"" + fs::path(target).native() + L"\" \"" + fs::path(unix_link).native() + L"\"";
@@ -270,6 +279,65 @@ void make_unix_link(const fs::path& link, const std::string& target) {
       throw std::runtime_error("ln -s " + target + " " + unix_link + " made no link");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+namespace {
+
+// Wine's mount manager extension, as winecfg uses it to map a drive letter to
+// a Unix folder: the layout of Wine 6 and later.
+struct wine_unix_drive {
+  ULONG size;
+  ULONG type;
+  ULONG fs_type;
+  DWORD serial;
+  ULONGLONG unix_dev;
+  WCHAR letter;
+  USHORT mount_point_offset;
+  USHORT device_offset;
+  USHORT label_offset;
+};
+constexpr DWORD define_unix_drive = CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+// Maps `letter` to `unix_folder` as a fixed drive, or unmaps it when the
+// folder is empty.
+void define_wine_drive(wchar_t letter, const std::string& unix_folder) {
+  const unique_hfile manager(::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
+  if (!manager) {
+    throw_last_error("opening Wine's mount manager");
+  }
+  std::vector<char> request(sizeof(wine_unix_drive) + unix_folder.size() + 1, '\0');
+  wine_unix_drive drive{};
+  drive.size = static_cast<ULONG>(request.size());
+  drive.letter = letter;
+  if (!unix_folder.empty()) {
+    drive.type = DRIVE_FIXED;
+    drive.mount_point_offset = sizeof(wine_unix_drive);
+    unix_folder.copy(request.data() + sizeof(wine_unix_drive), unix_folder.size());
+  }
+  std::memcpy(request.data(), &drive, sizeof(drive));
+  if (!::DeviceIoControl(manager.get(), define_unix_drive, request.data(), static_cast<DWORD>(request.size()),
+                         nullptr, 0, nullptr, nullptr)) {
+    throw_last_error("defining a Wine drive");
+  }
+}
+
+}  // namespace
+
+scoped_wine_drive::scoped_wine_drive(wchar_t letter, const fs::path& folder) : letter_(letter) {
+  if (!running_under_wine()) {
+    throw std::runtime_error("only Wine lets a test map a drive letter");
+  }
+  define_wine_drive(letter_, unix_path_of(folder));
+}
+
+scoped_wine_drive::~scoped_wine_drive() {
+  try {
+    define_wine_drive(letter_, {});
+  } catch (const std::exception&) {
+    // Left mapped to a removed folder, the letter is no fixed drive.
   }
 }
 

@@ -112,6 +112,25 @@ void set_read_only(const std::filesystem::path& path, bool read_only = true);
 // std::runtime_error when that fails or the tests do not run under Wine.
 void make_unix_link(const std::filesystem::path& link, const std::string& target);
 
+// The Unix path of `path`, as Wine maps it. Throws std::runtime_error when
+// there is none or the tests do not run under Wine.
+std::string unix_path_of(const std::filesystem::path& path);
+
+// The drive letter `letter` mapped to `folder` as a fixed drive, through
+// Wine's mount manager as winecfg maps one, for the object's lifetime.
+// Throws std::runtime_error or std::system_error when that fails or the
+// tests do not run under Wine.
+class scoped_wine_drive {
+ public:
+  scoped_wine_drive(wchar_t letter, const std::filesystem::path& folder);
+  ~scoped_wine_drive();
+  scoped_wine_drive(const scoped_wine_drive&) = delete;
+  scoped_wine_drive& operator=(const scoped_wine_drive&) = delete;
+
+ private:
+  wchar_t letter_;
+};
+
 // What a run of a GUI program showed and returned.
 struct program_run {
   bool box_shown = false;

@@ -17,6 +17,10 @@
 # double-clicked inside a zip that Explorer opened:
 #   docs/images/message-installed-de.png
 #   docs/images/message-in-zip.png
+# and, for the demo patch with "keep_originals", the question of its second
+# run and the box after Yes:
+#   docs/images/message-remove-question.png
+#   docs/images/message-removed.png
 # Installs what is missing and builds what it needs first. Works in a Wine
 # prefix of its own, build/screenshots/prefix, with Wine's virtual desktop
 # switched on, so that Wine draws the title bars itself (there is no window
@@ -303,3 +307,23 @@ wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
 expect_exit in-zip "$installer_pid" 3
 cd "$work"
 rm -rf "$in_zip"
+
+# --- The demo patch with keep_originals, run twice: Yes takes it off ------
+keeping="$work/patch-keeping"
+demo_patch "$keeping" '  "keep_originals": true,
+  "patch_name": "Balance fix 1.1"'
+cd "$keeping"
+wine_quiet reg add 'HKCU\Software\Mirelune\Starfall Tactics' /v InstallPath \
+  /d 'C:\Games\Starfall Tactics' /f
+wine "$keeping/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit keeping "$installer_pid" 0
+wine "$keeping/patch_installer.exe" </dev/null >>"$log" 2>&1 &
+installer_pid=$!
+show_box remove-question "Balance fix 1.1 is installed. Remove it and put back the game's original files?"
+wine "$work/boxshot.exe" yes </dev/null >>"$log" 2>&1
+show_box removed "The patch was removed. Starfall Tactics has its original files again."
+wine "$work/boxshot.exe" close </dev/null >>"$log" 2>&1
+expect_exit removed "$installer_pid" 5
+cd "$work"

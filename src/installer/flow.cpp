@@ -128,7 +128,7 @@ exit_code run_installer(error_location& location, player_messages& messages) {
   }
   const bool keeping = config.keep_originals || patch.own;
   deploy_archive_files(files, archives, game_folder,
-                       keeping ? keeping_originals(config, patch, game_folder) : copy_commit{});
+                       keeping ? keeping_originals(config, patch, files, game_folder) : copy_commit{});
   messages.show_installed();
   // The install is complete without this; the player need not wait for it.
   remove_replaced_originals(game_folder);

@@ -10,6 +10,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <future>
 #include <map>
 #include <set>
 
@@ -27,16 +29,23 @@ std::map<std::string, std::string> by_lower_name(const std::map<std::string, std
   return lowered;
 }
 
-// The SHA-256 of every file of the patch by its destination in lower case.
-std::map<std::string, std::string> patch_hashes(const std::vector<fs::path>& files,
-                                                const std::vector<fs::path>& destinations,
-                                                const sealed_patch* sealed) {
-  const std::vector<std::optional<std::string>> digests =
-      sealed ? std::vector<std::optional<std::string>>(sealed->hashes.begin(), sealed->hashes.end())
-             : hex_digests_of_files(files);
+// The SHA-256 of every file of the patch, in the order of `files`.
+std::vector<std::string> patch_hashes(const std::vector<fs::path>& files, const sealed_patch* sealed) {
+  if (sealed) {
+    return sealed->hashes;
+  }
+  std::vector<std::string> hashes;
+  for (std::optional<std::string>& digest : hex_digests_of_files(files)) {
+    hashes.push_back(digest.value_or(""));  // gone meanwhile: matches no record
+  }
+  return hashes;
+}
+
+// The patch's files' hashes by their destinations in lower case.
+std::map<std::string, std::string> by_destination(const patch_on_game& patch) {
   std::map<std::string, std::string> hashes;
-  for (std::size_t index = 0; index < destinations.size(); ++index) {
-    hashes.emplace(ascii_lower(record_path(destinations[index])), digests[index].value_or(""));
+  for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
+    hashes.emplace(ascii_lower(record_path(patch.destinations[index])), patch.hashes[index]);
   }
   return hashes;
 }
@@ -181,31 +190,58 @@ patch_on_game examine_patch_on_game(const patch_config& config, const fs::path& 
       patch.own = stored;
     }
   }
-  if (!patch.own ||
-      by_lower_name(patch.own->record.written) != patch_hashes(files, patch.destinations, sealed)) {
-    return patch;  // not on the game, or another version of it
+  if (sealed) {
+    patch.hashes = sealed->hashes;
+  }
+  if (!patch.own) {
+    return patch;
+  }
+  if (!sealed) {
+    patch.hashes = patch_hashes(files, sealed);
+  }
+  if (by_lower_name(patch.own->record.written) != by_destination(patch)) {
+    return patch;  // another version of it
   }
   patch.intact = still_written(patches, game_folder, patch);
   return patch;
 }
 
 copy_commit keeping_originals(const patch_config& config, const patch_on_game& patch,
-                              const fs::path& game_folder) {
-  return [&config, &patch, game_folder](staged_replacement& staging,
-                                        const std::vector<fs::path>& destinations) {
-    std::vector<std::optional<std::string>> digests;
+                              const std::vector<fs::path>& files, const fs::path& game_folder) {
+  using digests = std::vector<std::optional<std::string>>;
+  // What the patch writes is what its files hold: hashed while the shell
+  // copies them, on the core it leaves idle, unless already known.
+  std::shared_future<digests> hashes;
+  if (patch.hashes.empty() && !files.empty()) {
+    hashes = std::async(std::launch::async, hex_digests_of_files, files).share();
+  } else {
+    digests known_hashes;
+    for (const std::string& hash : patch.hashes) {
+      known_hashes.push_back(hash.empty() ? std::nullopt : std::optional(hash));
+    }
+    std::promise<digests> known;
+    known.set_value(std::move(known_hashes));
+    hashes = known.get_future().share();
+  }
+  return [&config, &patch, game_folder, hashes](staged_replacement& staging, const std::vector<fs::path>&) {
+    digests written_hashes;
     try {
-      digests = hex_digests_of_files(destinations);
+      written_hashes = hashes.get();
     } catch (const std::exception& error) {
-      staging.roll_back(std::string("the copy succeeded, but reading it back failed: ") + error.what());
+      staging.roll_back(std::string("the copy succeeded, but reading the patch files failed: ") +
+                        error.what());
+    }
+    if (std::find(written_hashes.begin(), written_hashes.end(), std::nullopt) != written_hashes.end()) {
+      staging.roll_back("the copy succeeded, but a patch file was gone when it was read");
     }
     if (!patch.own) {
-      commit_first_install(staging, new_record(config, patch, staging, game_folder, digests), game_folder);
+      commit_first_install(staging, new_record(config, patch, staging, game_folder, written_hashes),
+                           game_folder);
       return;
     }
     std::map<std::string, std::string> written;
-    for (std::size_t index = 0; index < destinations.size(); ++index) {
-      written.emplace(ascii_lower(record_path(patch.destinations[index])), digests[index].value_or(""));
+    for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
+      written.emplace(ascii_lower(record_path(patch.destinations[index])), *written_hashes[index]);
     }
     patch_record record = patch.own->record;
     record.patch_name = config.patch_name;

@@ -15,6 +15,7 @@ struct sealed_patch;
 struct patch_on_game {
   std::string id;
   std::vector<std::filesystem::path> destinations;  // relative to the game folder
+  std::vector<std::string> hashes;                  // each patch file's SHA-256, when known already
   std::optional<stored_patch> own;                  // its committed record, when there is one
   // Every file the patch wrote is still what it wrote, or what a later
   // patch wrote over it: the patch is on, and may be taken off.
@@ -34,10 +35,13 @@ patch_on_game examine_patch_on_game(const patch_config& config, const std::files
                                     const std::vector<std::filesystem::path>& files,
                                     const sealed_patch* sealed, const std::filesystem::path& game_folder);
 
-// The commit of an install that keeps the originals: writes the record of
-// `patch` (with the SHA-256 of every file written) and commits it with the
+// The commit of an install of `files` that keeps the originals: writes the
+// record of `patch` (with the SHA-256 of every file written, hashed from
+// `files` while the copy runs unless known) and commits it with the
 // originals, or, when the patch already has a record (a repair, or another
 // version of it), refreshes that record, keeps its older originals and
-// commits as usual. A failure undoes the copy.
+// commits as usual. A failure undoes the copy. `config` and `patch` must
+// outlive the commit.
 copy_commit keeping_originals(const patch_config& config, const patch_on_game& patch,
+                              const std::vector<std::filesystem::path>& files,
                               const std::filesystem::path& game_folder);

@@ -2,6 +2,7 @@
 // the real installer under Wine that install, answer the question of the
 // next run, stack two patches, and are killed half-way through a removal.
 #include "support/sandboxes.hpp"
+#include "system/sha256.hpp"
 
 #include <gtest/gtest.h>
 
@@ -67,19 +68,28 @@ struct game_with_originals {
     write_file(game / "Data" / "keep.ini", "untouched");
     set_read_only(game / "Data" / "big.dat");
   }
-  static nlohmann::json config(const std::string& patch_name) {
+  static nlohmann::json config(const std::string& patch_name, bool sealed = false) {
     nlohmann::json config = test_game_config();
     config["keep_originals"] = true;
     config["patch_name"] = patch_name;
+    if (sealed) {
+      config["checksums"] = "SHA256SUMS";
+    }
     return config;
   }
   // Makes archives hold exactly `files` (path to bytes) and a config.json
-  // naming the patch `patch_name`.
-  void use_patch(const std::string& patch_name, const std::map<std::string, std::string>& files) const {
+  // naming the patch `patch_name`, with their checksum file when `sealed`.
+  void use_patch(const std::string& patch_name, const std::map<std::string, std::string>& files,
+                 bool sealed = false) const {
     fs::remove_all(setup.archives());
-    write_file(setup.archives() / "config.json", config(patch_name).dump());
+    write_file(setup.archives() / "config.json", config(patch_name, sealed).dump());
+    std::string list;
     for (const auto& [path, bytes] : files) {
       write_file(setup.archives() / path, bytes);
+      list += to_hex(sha256().of(bytes)) + "  " + path + "\n";
+    }
+    if (sealed) {
+      write_file(setup.archives() / "SHA256SUMS", list);
     }
   }
 };
@@ -93,10 +103,10 @@ const std::map<std::string, std::string> translation = {
 }  // namespace
 
 TEST(removal, the_next_run_offers_removal_and_yes_restores_the_game_byte_for_byte) {
-  for (const int answer : {IDYES, IDNO}) {
-    SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+  for (const auto& [answer, sealed] : {std::pair{IDYES, false}, {IDNO, false}, {IDYES, true}}) {
+    SCOPED_TRACE(std::string(answer == IDYES ? "Yes" : "No") + (sealed ? ", sealed" : ""));
     game_with_originals patched;
-    patched.use_patch("Translation 1.1", translation);
+    patched.use_patch("Translation 1.1", translation, sealed);
     const auto before = tree_below(patched.game);
 
     const program_run install = patched.setup.run();

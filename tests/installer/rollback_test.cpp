@@ -116,6 +116,13 @@ TEST(rollback, a_patch_that_cannot_be_staged_is_refused_before_anything_changes)
          return not_installed + L"the patch file " + file.native() +
                 L" would land in the installer's staging folder";
        }},
+      {"a patch file in the folder of kept originals, a record that later runs would trust",
+       [](const patched_game& patched) {
+         const fs::path file = write_file(
+             patched.setup.archives() / ".Patch-Backup" / "0123456789abcdef" / "record.json", "{}");
+         return not_installed + L"the patch file " + file.native() +
+                L" would land in the installer's staging folder";
+       }},
       {"a folder where a patch file goes",
        [](const patched_game& patched) {
          write_file(patched.game / "Data" / "harbor.map" / "inside.txt", "the game's own");

@@ -29,14 +29,14 @@ static HWND find_descendant(HWND parent, const wchar_t *cls) {
 }
 
 /* A visible dialog titled `title`, or, for NULL, a message box: a dialog with
- * the message box's text control and an OK or Cancel button, but no edit
- * field. */
+ * the message box's text control and an OK, Cancel or Yes button, but no
+ * edit field. */
 static BOOL CALLBACK find_dialog(HWND hwnd, LPARAM title) {
   wchar_t cls[64], text[512];
   if (!IsWindowVisible(hwnd) || !GetClassNameW(hwnd, cls, 64) || wcscmp(cls, L"#32770") != 0)
     return TRUE;
   if (title ? GetWindowTextW(hwnd, text, 512) && wcscmp(text, (const wchar_t *)title) == 0
-            : (GetDlgItem(hwnd, IDOK) || GetDlgItem(hwnd, IDCANCEL)) && GetDlgItem(hwnd, text_id) &&
+            : (GetDlgItem(hwnd, IDOK) || GetDlgItem(hwnd, IDCANCEL) || GetDlgItem(hwnd, IDYES)) && GetDlgItem(hwnd, text_id) &&
                   !find_descendant(hwnd, L"Edit")) {
     found = hwnd;
     return FALSE;
@@ -137,11 +137,16 @@ int wmain(int argc, wchar_t **argv) {
     return 1;
   }
   if (argc == 2 && (wcscmp(argv[1], L"show") == 0 || wcscmp(argv[1], L"close") == 0 ||
-                    wcscmp(argv[1], L"cancel") == 0)) {
+                    wcscmp(argv[1], L"cancel") == 0 || wcscmp(argv[1], L"yes") == 0)) {
     HWND box = wait_for_dialog(NULL);
     if (!box) return 1;
     if (wcscmp(argv[1], L"show") != 0) {
-      PostMessageW(box, WM_COMMAND, wcscmp(argv[1], L"close") == 0 ? IDOK : IDCANCEL, 0);
+      const int command = wcscmp(argv[1], L"close") == 0 ? IDOK
+                          : wcscmp(argv[1], L"yes") == 0 ? IDYES
+                                                         : IDCANCEL;
+      PostMessageW(box, WM_COMMAND, command, 0);
+      /* Gone before the next box is looked for. */
+      for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
       return 0;
     }
     widen_for_caption(box);

@@ -10,7 +10,11 @@
 #   sealed   into an empty game folder, with the patch sealed by a checksum
 #            file (config.json's "checksums"): the installer checks every
 #            file's SHA-256 first (the sealed patch is a copy of the patch
-#            made of hard links, with a config.json and SHA256SUMS of its own).
+#            made of hard links, with a config.json and SHA256SUMS of its own);
+#   kept     as replace, with config.json's "keep_originals": the replaced
+#            files are kept for taking the patch off again (a copy of the
+#            patch made of hard links, with a config.json of its own); its
+#            ratio to the replace case's installer is what keeping costs.
 #
 # Everything lives in build/bench-install: an optimised build of its own
 # (so that it never races a build in build/windows), the patch beside a copy
@@ -75,6 +79,12 @@ JSON
     xargs -d '\n' sha256sum >"$bench/sealed/SHA256SUMS")
   mv "$bench/sealed/SHA256SUMS" "$bench/sealed/archives/"
   cp "$build/bin/patch_installer.exe" "$bench/sealed/"
+  rm -rf "$bench/kept"
+  mkdir -p "$bench/kept"
+  cp -al "$bench/archives" "$bench/kept/archives"
+  rm "$bench/kept/archives/config.json"
+  sed 's/^{$/{\n  "keep_originals": true,/' "$bench/archives/config.json" >"$bench/kept/archives/config.json"
+  cp "$build/bin/patch_installer.exe" "$bench/kept/"
 }
 
 # The made-up game, installed (empty) in the prefix's C: drive.
@@ -85,7 +95,11 @@ register_game() {
     </dev/null >/dev/null 2>&1
 }
 
-tree_size() { find "$1" -type f ! -name config.json -printf '%s\n' | awk '{n++; s+=$1} END {printf "%d %d\n", n, s}'; }
+# The patch files in a folder, the kept originals left out.
+tree_size() {
+  find "$1" -path "$1/.patch-backup" -prune -o -type f ! -name config.json -printf '%s\n' |
+    awk '{n++; s+=$1} END {printf "%d %d\n", n, s}'
+}
 
 # The game folder of case $1 (new: empty; replace: holding every patch file
 # already), and the previous run's writes on disk rather than being written
@@ -93,7 +107,7 @@ tree_size() { find "$1" -type f ! -name config.json -printf '%s\n' | awk '{n++; 
 prepare_game_folder() {
   rm -rf "$game"
   mkdir -p "$game"
-  if [ "$1" = replace ]; then
+  if [ "$1" = replace ] || [ "$1" = kept ]; then
     cp -r "$bench/archives/." "$game/"
     rm "$game/config.json"
   fi
@@ -102,6 +116,7 @@ prepare_game_folder() {
 
 installer_command=("$(windows_path "$bench/patch_installer.exe")" "$(windows_path "$bench")")
 sealed_installer_command=("$(windows_path "$bench/sealed/patch_installer.exe")" "$(windows_path "$bench/sealed")")
+kept_installer_command=("$(windows_path "$bench/kept/patch_installer.exe")" "$(windows_path "$bench/kept")")
 bare_command=("$(windows_path "$bench/bare_copy.exe")" "$(windows_path "$bench")"
   "$(windows_path "$bench/archives")" "$game_windows")
 
@@ -114,6 +129,7 @@ run_once() {
   local program=$1 case=$2 output expected_box=""
   local name=${program}_command
   if [ "$program" = installer ] && [ "$case" = sealed ]; then name=sealed_installer_command; fi
+  if [ "$program" = installer ] && [ "$case" = kept ]; then name=kept_installer_command; fi
   local -n command=$name
   if [ "$program" = installer ]; then expected_box="Patch installed. Have fun ;)"; fi
   prepare_game_folder "$case"
@@ -148,7 +164,7 @@ echo "== $runs timed runs of each program in each case (ms)"
 for ((run = 1; run <= runs; run++)); do
   order=(installer bare)
   if ((run % 2 == 0)); then order=(bare installer); fi
-  for case in new replace sealed; do
+  for case in new replace sealed kept; do
     for program in "${order[@]}"; do
       run_once "$program" "$case" | tee -a "$results"
     done
@@ -166,7 +182,7 @@ column_of() { awk -v case="$1" -v program="$2" -v column="$3" '$1 == case && $2 
 echo
 echo "== Summary: $runs runs each, ms from CreateProcessW"
 printf '%-8s %-34s %9s %9s %9s\n' case "" median min max
-for case in new replace sealed; do
+for case in new replace sealed kept; do
   read -r inst_med inst_min inst_max < <(column_of "$case" installer 3 | summarize)
   read -r box_med box_min box_max < <(column_of "$case" installer 4 | summarize)
   read -r bare_med bare_min bare_max < <(column_of "$case" bare 3 | summarize)
@@ -179,4 +195,8 @@ for case in new replace sealed; do
     printf "%-8s ratio installer to its box / bare copy: medians %.3f (target at most %s), minima %.3f\n",
            c, a / b, t, ma / mb }'
 done
+read -r kept_box _ < <(column_of kept installer 4 | summarize)
+read -r replace_box _ < <(column_of replace installer 4 | summarize)
+awk -v a="$kept_box" -v b="$replace_box" 'BEGIN {
+  printf "kept     ratio to the replace case'"'"'s installer, to its box: medians %.3f\n", a / b }'
 echo "raw figures: $results"

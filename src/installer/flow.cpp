@@ -126,9 +126,13 @@ exit_code run_installer(error_location& location, player_messages& messages) {
   if (patch.intact) {
     return offer_removal(patch, game_folder, messages);
   }
-  const bool keeping = config.keep_originals || patch.own;
-  deploy_archive_files(files, archives, game_folder,
-                       keeping ? keeping_originals(config, patch, files, game_folder) : copy_commit{});
+  if (!patch.examined) {
+    deploy_archive_files(files, archives, game_folder);
+  } else {
+    const bool keeping = config.keep_originals || patch.own;
+    deploy_to_destinations(files, patch.destinations, game_folder,
+                           keeping ? keeping_originals(config, patch, files, game_folder) : copy_commit{});
+  }
   messages.show_installed();
   // The install is complete without this; the player need not wait for it.
   remove_replaced_originals(game_folder);

@@ -178,10 +178,11 @@ patch_on_game examine_patch_on_game(const patch_config& config, const fs::path& 
                                     const std::vector<fs::path>& files, const sealed_patch* sealed,
                                     const fs::path& game_folder) {
   patch_on_game patch;
-  patch.destinations = patch_destinations(files, archives);
   if (!config.keep_originals && examine_path(backup_root(game_folder)).kind != path_kind::folder) {
     return patch;
   }
+  patch.examined = true;
+  patch.destinations = patch_destinations(files, archives);
   patch.id =
       patch_id(config.game_name, patch.destinations, sealed ? sealed->hashes : std::vector<std::string>{});
   std::vector<stored_patch> patches = stored_patches(game_folder, patch.id);

@@ -14,9 +14,12 @@ struct sealed_patch;
 // This run's patch and what the game folder holds of it.
 struct patch_on_game {
   std::string id;
-  std::vector<std::filesystem::path> destinations;  // relative to the game folder
-  std::vector<std::string> hashes;                  // each patch file's SHA-256, when known already
-  std::optional<stored_patch> own;                  // its committed record, when there is one
+  // Where the patch files land, relative to the game folder; resolved only
+  // when there may be a record to compare them with (then `examined`).
+  bool examined = false;
+  std::vector<std::filesystem::path> destinations;
+  std::vector<std::string> hashes;  // each patch file's SHA-256, when known already
+  std::optional<stored_patch> own;  // its committed record, when there is one
   // Every file the patch wrote is still what it wrote, or what a later
   // patch wrote over it: the patch is on, and may be taken off.
   bool intact = false;

@@ -140,7 +140,11 @@ std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files,
 
 void deploy_archive_files(const std::vector<fs::path>& files, const fs::path& archives_folder,
                           const fs::path& game_folder, const copy_commit& commit) {
-  std::vector<fs::path> relatives = patch_destinations(files, archives_folder);
+  deploy_to_destinations(files, patch_destinations(files, archives_folder), game_folder, commit);
+}
+
+void deploy_to_destinations(const std::vector<fs::path>& files, std::vector<fs::path> relatives,
+                            const fs::path& game_folder, const copy_commit& commit) {
   std::wstring sources;
   std::wstring destination_list;
   std::vector<fs::path> destinations;

@@ -30,6 +30,12 @@ void deploy_archive_files(const std::vector<std::filesystem::path>& files,
                           const std::filesystem::path& archives_folder,
                           const std::filesystem::path& game_folder, const copy_commit& commit = {});
 
+// Does what deploy_archive_files does, with each file's place below the game
+// folder, `relatives`, already resolved by patch_destinations.
+void deploy_to_destinations(const std::vector<std::filesystem::path>& files,
+                            std::vector<std::filesystem::path> relatives,
+                            const std::filesystem::path& game_folder, const copy_commit& commit = {});
+
 // Where each of `files` (all below `archives_folder`) lands, relative to the
 // game folder: its place below archives, resolved as the copy resolves it.
 // Throws as deploy_archive_files does for a path that cannot be resolved,

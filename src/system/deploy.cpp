@@ -1,6 +1,7 @@
 #include "system/deploy.hpp"
 
 #include "system/file_operations.hpp"
+#include "system/links.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
 
@@ -10,7 +11,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -28,18 +31,45 @@ void append_entry(std::wstring& list, const fs::path& path) {
 
 void end_list(std::wstring& list) { list.append(2, L'\0'); }
 
-// The place of `file` below the game folder. A link in `archives` may
-// resolve to a file elsewhere; its relative path then climbs out (or is
-// empty for another drive). Copying it would write outside the game folder,
-// so the whole patch is refused instead; so is a file that would land in the
-// installer's own folders, among the game's originals.
-fs::path relative_destination(const fs::path& file, const fs::path& canonical_archives) {
-  const fs::path relative = fs::weakly_canonical(file).lexically_relative(canonical_archives);
+// Whether the path from `archives_folder` down to `file` passes a link: the
+// file itself, or a folder between. `plain` remembers the folders known to
+// be none, so that each costs one call to Windows.
+bool passes_a_link(const fs::path& file, const fs::path& relative, const fs::path& archives_folder,
+                   std::set<fs::path>& plain) {
+  if (is_link(file)) {
+    return true;
+  }
+  fs::path folder = archives_folder;
+  for (auto element = relative.begin(); std::next(element) != relative.end(); ++element) {
+    folder /= *element;
+    if (!plain.count(folder)) {
+      if (is_link(folder)) {
+        return true;
+      }
+      plain.insert(folder);
+    }
+  }
+  return false;
+}
+
+// The place of `file` below the game folder: its place below archives. A
+// link on the way may lead anywhere, to files that are no part of the patch,
+// and resolving it is no help (the standard library does not see Wine's
+// links), so the whole patch is refused instead; so is a file that would
+// land in the installer's own folders, among the game's originals.
+fs::path relative_destination(const fs::path& file, const fs::path& archives_folder,
+                              std::set<fs::path>& plain) {
+  const fs::path relative = file.lexically_relative(archives_folder);
   const bool climbs_out =
       std::any_of(relative.begin(), relative.end(), [](const fs::path& element) { return element == ".."; });
   if (relative.empty() || relative == "." || climbs_out) {
     throw std::runtime_error(fmt::format("the patch file {} lies outside the archives folder {}",
-                                         path_to_utf8(file), path_to_utf8(canonical_archives)));
+                                         path_to_utf8(file), path_to_utf8(archives_folder)));
+  }
+  if (passes_a_link(file, relative, archives_folder, plain)) {
+    throw std::runtime_error(
+        fmt::format("the patch file {} lies below a link, which may lead out of the archives folder {}",
+                    path_to_utf8(file), path_to_utf8(archives_folder)));
   }
   if (is_staging_name(*relative.begin())) {
     throw std::runtime_error(
@@ -130,10 +160,10 @@ std::string shell_failure(int result) {
 
 std::vector<fs::path> patch_destinations(const std::vector<fs::path>& files,
                                          const fs::path& archives_folder) {
-  const fs::path canonical_archives = fs::weakly_canonical(archives_folder);
+  std::set<fs::path> plain;
   std::vector<fs::path> relatives;
   for (const fs::path& file : files) {
-    relatives.push_back(relative_destination(file, canonical_archives));
+    relatives.push_back(relative_destination(file, archives_folder, plain));
   }
   return relatives;
 }

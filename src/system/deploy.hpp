@@ -20,9 +20,9 @@ using copy_commit =
 // is cancelled or leaves a file out. What earlier runs left there is put
 // right first. The caller holds the game folder's install lock, and after
 // telling the player calls remove_replaced_originals.
-// Throws std::filesystem::filesystem_error when a path cannot be resolved and
-// std::runtime_error when a file would land outside the game folder or in
-// the staging folder (both before anything is changed), game_unchanged_error
+// Throws std::runtime_error when a file lies outside archives or below a link
+// in it (a link to a file included) or would land in the installer's own
+// folders (both before anything is changed), game_unchanged_error
 // when a destination cannot be examined or a game file moved aside, or the
 // copy fails and is undone, and rollback_failed_error when undoing fails.
 // `commit`, when given, commits in place of the usual commit.
@@ -37,8 +37,8 @@ void deploy_to_destinations(const std::vector<std::filesystem::path>& files,
                             const std::filesystem::path& game_folder, const copy_commit& commit = {});
 
 // Where each of `files` (all below `archives_folder`) lands, relative to the
-// game folder: its place below archives, resolved as the copy resolves it.
-// Throws as deploy_archive_files does for a path that cannot be resolved,
-// lies outside archives or would land in the staging folder.
+// game folder: its place below archives. Throws as deploy_archive_files does
+// for a file outside archives or below a link in it, or one that would land
+// in the installer's own folders.
 std::vector<std::filesystem::path> patch_destinations(const std::vector<std::filesystem::path>& files,
                                                       const std::filesystem::path& archives_folder);

@@ -49,3 +49,5 @@ bool is_link_to_folder(const std::filesystem::path& path) noexcept {
 bool is_link_to_file(const std::filesystem::path& path) noexcept {
   return link_stands_for_folder(path) == false;
 }
+
+bool is_link(const std::filesystem::path& path) noexcept { return link_stands_for_folder(path).has_value(); }

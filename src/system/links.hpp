@@ -14,3 +14,7 @@ bool is_link_to_folder(const std::filesystem::path& path) noexcept;
 // Whether `path` is a link that stands for a file, whether or not that file
 // exists.
 bool is_link_to_file(const std::filesystem::path& path) noexcept;
+
+// Whether `path` is a link, to a file or a folder, whether or not that
+// exists.
+bool is_link(const std::filesystem::path& path) noexcept;

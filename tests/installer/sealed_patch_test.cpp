@@ -106,6 +106,26 @@ TEST(sealed_patch, only_an_intact_patch_is_installed) {
   }
 }
 
+// The seal may name a file below a folder link in archives that leads out
+// of it; that file must never reach the game.
+TEST(sealed_patch, a_file_reached_through_a_link_out_of_archives_is_refused) {
+  sealed_game sealed;
+  write_file(sealed.setup.root() / "Elsewhere" / "secret.txt", "not the patch's");
+  make_unix_link(sealed.setup.archives() / "Data" / "Linked", "../../../Elsewhere");
+  write_file(sealed.setup.archives() / "SHA256SUMS", read_file(sealed.setup.archives() / "SHA256SUMS") +
+                                                         to_hex(sha256().of("not the patch's")) +
+                                                         "  Data/Linked/secret.txt\n");
+  const auto before = tree_below(sealed.game);
+
+  const program_run run = sealed.setup.run();
+
+  EXPECT_EQ(run.text.substr(0, run.text.find(L" lies below a link")),
+            L"The patch was not installed because of an unexpected error:\n\nthe patch file " +
+                (sealed.setup.archives() / "Data" / "Linked" / "secret.txt").native());
+  EXPECT_EQ(run.exit_code, 3u);
+  EXPECT_EQ(tree_below(sealed.game), before);
+}
+
 TEST(sealed_patch, a_long_check_shows_the_progress_window_whose_cancel_changes_nothing) {
   sealed_game sealed;
   // 4 GiB that take no room (a sparse file) and seconds to read; the seal's

@@ -1,8 +1,8 @@
 // The yardstick of the installer benchmark (tools/bench-install.sh): the
 // installer's copy and nothing else. It walks the patch folder and builds the
 // two shell lists the way src/installer/archive_files.cpp and
-// src/system/deploy.cpp do (the same walk, the same canonical relative
-// paths, the same NUL-separated, double-NUL-terminated layout), then makes
+// src/system/deploy.cpp do (the same walk, the same relative paths, the
+// same NUL-separated, double-NUL-terminated layout), then makes
 // the one SHFileOperationW call with the same flags. Whatever the installer
 // takes beyond this program is the cost of the rest of its run.
 //   bare_copy.exe ARCHIVES_FOLDER GAME_FOLDER
@@ -44,12 +44,10 @@ void append_entry(std::wstring& list, const fs::path& path) {
 }
 
 shell_lists build_lists(const fs::path& archives, const fs::path& game_folder) {
-  const fs::path canonical_archives = fs::weakly_canonical(archives);
   shell_lists lists;
   for (const fs::path& file : patch_files(archives)) {
     append_entry(lists.sources, file);
-    append_entry(lists.destinations,
-                 game_folder / fs::weakly_canonical(file).lexically_relative(canonical_archives));
+    append_entry(lists.destinations, game_folder / file.lexically_relative(archives));
   }
   lists.sources.append(2, L'\0');
   lists.destinations.append(2, L'\0');

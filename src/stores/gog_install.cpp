@@ -1,28 +1,13 @@
 #include "stores/gog_install.hpp"
 
+#include "stores/launcher_registry.hpp"
 #include "system/folders.hpp"
 #include "system/install_log.hpp"
-#include "system/registry.hpp"
 #include "system/text.hpp"
 
 #include <fmt/format.h>
 
-#include <cstdint>
-
 namespace fs = std::filesystem;
-
-namespace {
-
-registry_string read_gog_path(const std::wstring& subkey, registry_view view, std::wostream& log) {
-  const registry_string value = read_registry_string(HKEY_LOCAL_MACHINE, subkey, L"path", view);
-  write_log_line(
-      log, L"attempt to get GOG install path from the {} registry returned status {:#010x} and path {}\n",
-      view == registry_view::wow64_32 ? L"32-bit" : L"64-bit", static_cast<std::int32_t>(value.status),
-      value.text);
-  return value;
-}
-
-}  // namespace
 
 std::optional<fs::path> locate_gog_install(const patch_config& config, search_log& search) {
   if (config.gog_id.empty()) {
@@ -32,14 +17,11 @@ std::optional<fs::path> locate_gog_install(const patch_config& config, search_lo
   // GOG's installers are 32-bit programs: their keys live in the 32-bit
   // registry, which a 64-bit program sees only when it asks for it.
   const std::wstring subkey = widen_utf8(fmt::format("SOFTWARE\\GOG.com\\Games\\{}", config.gog_id));
-  registry_string value = read_gog_path(subkey, registry_view::wow64_32, log);
-  if (value.status == ERROR_FILE_NOT_FOUND) {
-    value = read_gog_path(subkey, registry_view::wow64_64, log);
-  }
-  if (value.status != ERROR_SUCCESS) {
+  const std::optional<std::wstring> value = read_launcher_value(subkey, L"path", L"GOG install path", log);
+  if (!value) {
     return std::nullopt;
   }
-  const fs::path folder(value.text.c_str());  // up to the first NUL
+  const fs::path folder(*value);
   if (!is_existing_folder(folder)) {
     write_log_line(log, L"GOG install path {} is not a full path to an existing folder\n", folder.native());
     return std::nullopt;

@@ -10,7 +10,6 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <future>
 #include <map>
 #include <set>
@@ -41,26 +40,30 @@ std::vector<std::string> patch_hashes(const std::vector<fs::path>& files, const 
   return hashes;
 }
 
-// The patch's files' hashes by their destinations in lower case.
-std::map<std::string, std::string> by_destination(const patch_on_game& patch) {
-  std::map<std::string, std::string> hashes;
-  for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
-    hashes.emplace(ascii_lower(record_path(patch.destinations[index])), patch.hashes[index]);
+// Each of `hashes` by its destination of `destinations`, in lower case.
+std::map<std::string, std::string> by_destination(const std::vector<fs::path>& destinations,
+                                                  const std::vector<std::string>& hashes) {
+  std::map<std::string, std::string> named;
+  for (std::size_t index = 0; index < destinations.size(); ++index) {
+    named.emplace(ascii_lower(record_path(destinations[index])), hashes[index]);
   }
-  return hashes;
+  return named;
 }
 
-// The patch among `patches`, other than `own`, that wrote `file` as it is
-// now (`hash`, nothing when it is missing).
-const stored_patch* later_writer(const std::vector<stored_patch>& patches, const stored_patch& own,
-                                 const std::string& file, const std::optional<std::string>& hash) {
-  for (const stored_patch& other : patches) {
-    if (hash && other.record.patch_id != own.record.patch_id) {
-      const auto written = by_lower_name(other.record.written);
-      if (const auto found = written.find(ascii_lower(file));
-          found != written.end() && found->second == *hash) {
-        return &other;
-      }
+// Another patch's record, its written files by their names in lower case.
+struct other_patch {
+  const stored_patch* patch;
+  std::map<std::string, std::string> written;
+};
+
+// The patch among `others` that wrote `file` as it is now (`hash`, nothing
+// when it is missing).
+const stored_patch* later_writer(const std::vector<other_patch>& others, const std::string& file,
+                                 const std::optional<std::string>& hash) {
+  for (const other_patch& other : others) {
+    if (const auto found = other.written.find(ascii_lower(file));
+        hash && found != other.written.end() && found->second == *hash) {
+      return other.patch;
     }
   }
   return nullptr;
@@ -71,6 +74,12 @@ const stored_patch* later_writer(const std::vector<stored_patch>& patches, const
 bool still_written(const std::vector<stored_patch>& patches, const fs::path& game_folder,
                    patch_on_game& patch) {
   const stored_patch& own = *patch.own;
+  std::vector<other_patch> others;
+  for (const stored_patch& stored : patches) {
+    if (stored.record.patch_id != own.record.patch_id) {
+      others.push_back({&stored, by_lower_name(stored.record.written)});
+    }
+  }
   std::vector<fs::path> files;
   for (const auto& [path, hash] : own.record.written) {
     files.push_back(game_folder / from_record_path(path));
@@ -82,7 +91,7 @@ bool still_written(const std::vector<stored_patch>& patches, const fs::path& gam
     if (current == hash) {
       continue;
     }
-    const stored_patch* other = later_writer(patches, own, path, current);
+    const stored_patch* other = later_writer(others, path, current);
     if (!other) {
       return false;  // the game or another program changed it: a repair
     }
@@ -104,7 +113,7 @@ std::vector<std::string> record_paths(const std::vector<fs::path>& relatives) {
 // The record of a first install with the originals kept.
 patch_record new_record(const patch_config& config, const patch_on_game& patch,
                         const staged_replacement& staging, const fs::path& game_folder,
-                        const std::vector<std::optional<std::string>>& digests) {
+                        const std::vector<std::string>& digests) {
   patch_record record{patch.id, config.patch_name, config.game_name, {}, record_paths(staging.replaced()), {},
                       {}};
   std::set<std::string> replaced_names;
@@ -113,7 +122,7 @@ patch_record new_record(const patch_config& config, const patch_on_game& patch,
   }
   for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
     const std::string path = record_path(patch.destinations[index]);
-    record.written[path] = digests[index].value_or("");
+    record.written[path] = digests[index];
     if (!replaced_names.count(ascii_lower(path))) {
       record.created_files.push_back(path);
     }
@@ -200,7 +209,7 @@ patch_on_game examine_patch_on_game(const patch_config& config, const fs::path& 
   if (!sealed) {
     patch.hashes = patch_hashes(files, sealed);
   }
-  if (by_lower_name(patch.own->record.written) != by_destination(patch)) {
+  if (by_lower_name(patch.own->record.written) != by_destination(patch.destinations, patch.hashes)) {
     return patch;  // another version of it
   }
   patch.intact = still_written(patches, game_folder, patch);
@@ -232,20 +241,19 @@ copy_commit keeping_originals(const patch_config& config, const patch_on_game& p
       staging.roll_back(std::string("the copy succeeded, but reading the patch files failed: ") +
                         error.what());
     }
-    if (std::find(written_hashes.begin(), written_hashes.end(), std::nullopt) != written_hashes.end()) {
-      staging.roll_back("the copy succeeded, but a patch file was gone when it was read");
+    std::vector<std::string> written;
+    for (const std::optional<std::string>& hash : written_hashes) {
+      if (!hash) {
+        staging.roll_back("the copy succeeded, but a patch file was gone when it was read");
+      }
+      written.push_back(*hash);
     }
     if (!patch.own) {
-      commit_first_install(staging, new_record(config, patch, staging, game_folder, written_hashes),
-                           game_folder);
+      commit_first_install(staging, new_record(config, patch, staging, game_folder, written), game_folder);
       return;
-    }
-    std::map<std::string, std::string> written;
-    for (std::size_t index = 0; index < patch.destinations.size(); ++index) {
-      written.emplace(ascii_lower(record_path(patch.destinations[index])), *written_hashes[index]);
     }
     patch_record record = patch.own->record;
     record.patch_name = config.patch_name;
-    commit_repair(staging, std::move(record), *patch.own, written);
+    commit_repair(staging, std::move(record), *patch.own, by_destination(patch.destinations, written));
   };
 }

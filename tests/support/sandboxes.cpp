@@ -85,13 +85,15 @@ std::pair<fs::path, fs::path> steam_sandbox::write_two_libraries(
   return {zero, one};
 }
 
-gog_sandbox::gog_sandbox(std::wstring gog_id)
-    : game_key_(L"Games\\" + gog_id),
-      gog_32_(L"SOFTWARE\\GOG.com", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
-      gog_64_(L"SOFTWARE\\GOG.com", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) {}
+launcher_key_sandbox::launcher_key_sandbox(const std::wstring& vendor, std::wstring game_key,
+                                           std::wstring value_name)
+    : game_key_(std::move(game_key)),
+      value_name_(std::move(value_name)),
+      key_32_(L"SOFTWARE\\" + vendor, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
+      key_64_(L"SOFTWARE\\" + vendor, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) {}
 
-void gog_sandbox::register_game(REGSAM view, const std::wstring& path) const {
-  (view == KEY_WOW64_32KEY ? gog_32_ : gog_64_).set_string(L"path", path, game_key_);
+void launcher_key_sandbox::register_game(REGSAM view, const std::wstring& value) const {
+  (view == KEY_WOW64_32KEY ? key_32_ : key_64_).set_string(value_name_, value, game_key_);
 }
 
 epic_sandbox::epic_sandbox() : key_(L"SOFTWARE\\Epic Games", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY) {
@@ -130,15 +132,6 @@ std::string epic_sandbox::manifest(const std::string& app_name, const fs::path& 
                         {"AppName", app_name},
                         {"CatalogNamespace", "0a1b2c"}}
       .dump(1, '\t');
-}
-
-ubisoft_sandbox::ubisoft_sandbox(std::wstring ubisoft_id)
-    : game_key_(L"Launcher\\Installs\\" + ubisoft_id),
-      ubisoft_32_(L"SOFTWARE\\Ubisoft", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
-      ubisoft_64_(L"SOFTWARE\\Ubisoft", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) {}
-
-void ubisoft_sandbox::register_game(REGSAM view, const std::wstring& install_dir) const {
-  (view == KEY_WOW64_32KEY ? ubisoft_32_ : ubisoft_64_).set_string(L"InstallDir", install_dir, game_key_);
 }
 
 heroic_sandbox::heroic_sandbox() {

@@ -68,18 +68,26 @@ class steam_sandbox {
   scoped_registry_key key_{L"Software\\Valve\\Steam"};
 };
 
-// GOG's record of an installed game: HKLM\SOFTWARE\GOG.com\Games\<id>, in
-// the 32-bit or the 64-bit registry. Both are removed after the test.
-class gog_sandbox {
+// A launcher's record of an installed game: a string value below
+// HKLM\SOFTWARE\<vendor>\<game key>, in the 32-bit or the 64-bit registry.
+// Both views' vendor keys are removed after the test.
+class launcher_key_sandbox {
  public:
-  explicit gog_sandbox(std::wstring gog_id = L"1207658924");
-  // Sets the value `path` in the 32-bit (KEY_WOW64_32KEY) or 64-bit view.
-  void register_game(REGSAM view, const std::wstring& path) const;
+  launcher_key_sandbox(const std::wstring& vendor, std::wstring game_key, std::wstring value_name);
+  // Sets the value in the 32-bit (KEY_WOW64_32KEY) or 64-bit view.
+  void register_game(REGSAM view, const std::wstring& value) const;
 
  private:
-  std::wstring game_key_;  // below SOFTWARE\GOG.com
-  scoped_registry_key gog_32_;
-  scoped_registry_key gog_64_;
+  std::wstring game_key_;  // below SOFTWARE\<vendor>
+  std::wstring value_name_;
+  scoped_registry_key key_32_;
+  scoped_registry_key key_64_;
+};
+
+// GOG's record: the value "path" of HKLM\SOFTWARE\GOG.com\Games\<id>.
+struct gog_sandbox : launcher_key_sandbox {
+  explicit gog_sandbox(const std::wstring& gog_id = L"1207658924")
+      : launcher_key_sandbox(L"GOG.com", L"Games\\" + gog_id, L"path") {}
 };
 
 // The Epic Games launcher's data: AppDataPath (32-bit registry) and install
@@ -107,19 +115,11 @@ class epic_sandbox {
   scoped_registry_key key_;
 };
 
-// Ubisoft Connect's record of an installed game:
-// HKLM\SOFTWARE\Ubisoft\Launcher\Installs\<id>, in the 32-bit or the 64-bit
-// registry. Both are removed after the test.
-class ubisoft_sandbox {
- public:
-  explicit ubisoft_sandbox(std::wstring ubisoft_id = L"635");
-  // Sets the value InstallDir in the 32-bit (KEY_WOW64_32KEY) or 64-bit view.
-  void register_game(REGSAM view, const std::wstring& install_dir) const;
-
- private:
-  std::wstring game_key_;  // below SOFTWARE\Ubisoft
-  scoped_registry_key ubisoft_32_;
-  scoped_registry_key ubisoft_64_;
+// Ubisoft Connect's record: the value "InstallDir" of
+// HKLM\SOFTWARE\Ubisoft\Launcher\Installs\<id>.
+struct ubisoft_sandbox : launcher_key_sandbox {
+  explicit ubisoft_sandbox(const std::wstring& ubisoft_id = L"635")
+      : launcher_key_sandbox(L"Ubisoft", L"Launcher\\Installs\\" + ubisoft_id, L"InstallDir") {}
 };
 
 // Heroic's lists of installs in the roaming application data folder

@@ -1,6 +1,7 @@
 #include "stores/epic_install.hpp"
 
 #include "stores/launcher_file.hpp"
+#include "system/file_operations.hpp"
 #include "system/folders.hpp"
 #include "system/install_log.hpp"
 #include "system/registry.hpp"
@@ -11,8 +12,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cwctype>
+#include <iterator>
 #include <string>
-#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -49,17 +50,13 @@ bool is_manifest_name(const fs::path& file) {
 // The *.item files of `folder` in name order; empty, and logged, when the
 // folder cannot be listed.
 std::vector<fs::path> manifest_files(const fs::path& folder, std::wostream& log) {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-    if (is_manifest_name(entry->path())) {
-      files.push_back(entry->path());
-    }
-  }
-  if (error) {
-    write_log_line(log, L"cannot list {} (error {})\n", folder.native(), error.value());
+  folder_tree listed;
+  if (const unsigned long code = list_folder(folder, listed)) {
+    write_log_line(log, L"cannot list {} (error {})\n", folder.native(), code);
     return {};
   }
+  std::vector<fs::path> files;
+  std::copy_if(listed.files.begin(), listed.files.end(), std::back_inserter(files), is_manifest_name);
   std::sort(files.begin(), files.end());
   return files;
 }

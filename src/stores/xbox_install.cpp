@@ -2,6 +2,7 @@
 
 #include "stores/launcher_file.hpp"
 #include "system/drives.hpp"
+#include "system/file_operations.hpp"
 #include "system/folders.hpp"
 #include "system/package_manifest.hpp"
 #include "system/text.hpp"
@@ -85,18 +86,17 @@ std::optional<fs::path> game_of_package(const fs::path& game, const std::wstring
 // The game's folder below the library `library`.
 std::optional<fs::path> game_in_library(const fs::path& library, const std::wstring& package,
                                         std::wostream& log) {
-  std::error_code error;
-  for (fs::directory_iterator entry(library, error), end; !error && entry != end; entry.increment(error)) {
-    std::error_code ignored;
-    if (!entry->is_directory(ignored)) {
-      continue;
-    }
-    if (std::optional<fs::path> folder = game_of_package(entry->path(), package, log)) {
+  folder_tree listed;
+  if (const unsigned long code = list_folder(library, listed)) {
+    write_log_line(log, L"cannot list {} (error {})\n", library.native(), code);
+    return std::nullopt;
+  }
+  // A link to a game's folder counts as the folder.
+  listed.folders.insert(listed.folders.end(), listed.folder_links.begin(), listed.folder_links.end());
+  for (const fs::path& game : listed.folders) {
+    if (std::optional<fs::path> folder = game_of_package(game, package, log)) {
       return folder;
     }
-  }
-  if (error) {
-    write_log_line(log, L"cannot list {} (error {})\n", library.native(), error.value());
   }
   return std::nullopt;
 }

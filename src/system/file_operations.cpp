@@ -159,6 +159,11 @@ std::optional<std::string> list_tree(const fs::path& folder, folder_tree& tree, 
   return describe_windows_error(fmt::format("listing {} failed", path_to_utf8(failed)), code);
 }
 
+unsigned long list_folder(const fs::path& folder, folder_tree& tree) {
+  fs::path failed;
+  return list_into(folder, tree, failed, false);
+}
+
 std::optional<std::string> remove_tree(const fs::path& folder) {
   folder_tree tree;
   if (auto failure = list_tree(folder, tree)) {

@@ -73,6 +73,11 @@ struct folder_tree {
 std::optional<std::string> list_tree(const std::filesystem::path& folder, folder_tree& tree,
                                      bool deep = true);
 
+// Lists what is in `folder` itself into `tree`. Returns 0, or the Windows
+// code when it cannot be listed, a missing folder included. Throws only
+// std::bad_alloc.
+unsigned long list_folder(const std::filesystem::path& folder, folder_tree& tree);
+
 // Deletes `folder` and everything below it (links, not what they lead to).
 // Nothing when it is gone (also when it was never there), else what failed
 // first, with the Windows code: everything else is still deleted, or nothing

@@ -466,6 +466,20 @@ TEST(game_search, gog_and_epic_add_what_they_tried_to_the_log) {
           manifests + "\\3333.item names install location " + path_to_utf8(world.game(L"Epic")) + "\r\n");
 }
 
+TEST(game_search, a_launcher_folder_that_cannot_be_listed_is_logged_with_its_windows_code) {
+  const search_world world;
+  // Not the shared default folder: a link that leads nowhere outlives its sandbox.
+  const fs::path manifests = world.game(L"Epic data") / "Manifests";
+  world.epic.register_data_folder(manifests.parent_path());
+  make_unix_link(manifests, "Manifests");  // a link to itself: error 1921, not "not found"
+
+  EXPECT_EQ(world.setup.run().exit_code, 2u);
+
+  const std::string log = read_file(world.setup.root() / "install_log.log");
+  EXPECT_NE(log.find("cannot list " + path_to_utf8(manifests) + " (error 1921)\r\n"), std::string::npos)
+      << log;
+}
+
 TEST(game_search, the_player_points_at_the_folder_when_nothing_knows_it) {
   nlohmann::json config = test_game_config();
   config["ask_for_folder"] = true;

@@ -6,7 +6,8 @@
 #   new      into an empty game folder: every file is new;
 #   replace  into a game folder that already holds every patch file: the
 #            installer moves each aside and copies, the bare copy overwrites
-#            in place;
+#            in place, and a second bare copy (--move-aside) first renames
+#            each game file aside, as any copy that can be undone must;
 #   sealed   into an empty game folder, with the patch sealed by a checksum
 #            file (config.json's "checksums"): the installer checks every
 #            file's SHA-256 first (the sealed patch is a copy of the patch
@@ -105,7 +106,7 @@ tree_size() {
 # already), and the previous run's writes on disk rather than being written
 # back during the next run.
 prepare_game_folder() {
-  rm -rf "$game"
+  rm -rf "$game" "$game aside"
   mkdir -p "$game"
   if [ "$1" = replace ] || [ "$1" = kept ]; then
     cp -r "$bench/archives/." "$game/"
@@ -119,11 +120,12 @@ sealed_installer_command=("$(windows_path "$bench/sealed/patch_installer.exe")" 
 kept_installer_command=("$(windows_path "$bench/kept/patch_installer.exe")" "$(windows_path "$bench/kept")")
 bare_command=("$(windows_path "$bench/bare_copy.exe")" "$(windows_path "$bench")"
   "$(windows_path "$bench/archives")" "$game_windows")
+aside_command=("${bare_command[0]}" "${bare_command[1]}" --move-aside "${bare_command[@]:2}")
 
 # The figure named $1 in timed_run.exe's output $2.
 field() { awk -v key="$1" '$1 == key { sub(/^[^ ]+ ?/, ""); print }' <<<"$2"; }
 
-# Runs one program (installer or bare) in case $2, checks its outcome and the
+# Runs one program (installer, bare or aside) in case $2, checks its outcome and the
 # files that arrived, and prints "case program elapsed box process".
 run_once() {
   local program=$1 case=$2 output expected_box=""
@@ -168,6 +170,7 @@ for ((run = 1; run <= runs; run++)); do
     for program in "${order[@]}"; do
       run_once "$program" "$case" | tee -a "$results"
     done
+    if [ "$case" = replace ]; then run_once aside replace | tee -a "$results"; fi
   done
 done
 
@@ -194,6 +197,13 @@ for case in new replace sealed kept; do
   awk -v c="$case" -v a="$box_med" -v b="$bare_med" -v ma="$box_min" -v mb="$bare_min" -v t="$target" 'BEGIN {
     printf "%-8s ratio installer to its box / bare copy: medians %.3f (target at most %s), minima %.3f\n",
            c, a / b, t, ma / mb }'
+  if [ "$case" = replace ]; then
+    read -r aside_med aside_min aside_max < <(column_of replace aside 3 | summarize)
+    printf '%-8s %-34s %9s %9s %9s\n' "$case" "bare copy moving aside first" "$aside_med" "$aside_min" "$aside_max"
+    awk -v a="$box_med" -v b="$aside_med" -v c="$bare_med" 'BEGIN {
+      printf "replace  ratio bare copy moving aside / bare copy: medians %.3f; installer / bare copy moving aside: %.3f\n",
+             b / c, a / b }'
+  fi
 done
 read -r kept_box _ < <(column_of kept installer 4 | summarize)
 read -r replace_box _ < <(column_of replace installer 4 | summarize)

@@ -2,7 +2,7 @@
 # Whole-run benchmark of the installer under Wine: times complete runs of
 # patch_installer.exe on a generated patch of 2,000 files (200 MiB) against
 # bare_copy.exe, which makes only the installer's one shell copy of the same
-# lists, and prints medians, extremes and the ratio of the two, in two cases:
+# lists, and prints medians, extremes and the ratio of the two, in four cases:
 #   new      into an empty game folder: every file is new;
 #   replace  into a game folder that already holds every patch file: the
 #            installer moves each aside and copies, the bare copy overwrites

@@ -12,9 +12,9 @@ void say(const std::string& line) {
   std::fflush(stdout);
 }
 
-bool step(const std::string& what, const std::function<void()>& step) {
+bool step(const std::string& what, const std::function<void()>& work) {
   try {
-    step();
+    work();
     return true;
   } catch (const std::exception& error) {
     say(what + " failed: " + error.what());
@@ -23,7 +23,7 @@ bool step(const std::string& what, const std::function<void()>& step) {
 }
 
 std::string read_config_bytes(const std::filesystem::path& archives) {
-  return read_small_file(archives / "config.json", 1 << 20);
+  return or_throw(read_small_file(archives / "config.json", 1 << 20));
 }
 
 std::string shown(const std::filesystem::path& path, const std::filesystem::path& folder) {

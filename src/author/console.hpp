@@ -8,11 +8,11 @@
 // output (the console is switched to UTF-8). Throws nothing.
 void say(const std::string& line);
 
-// Runs `step`; when it throws, prints "<what> failed: <reason>" and returns
+// Runs `work`; when it throws, prints "<what> failed: <reason>" and returns
 // false. The one place where the tool turns failures into words.
-bool step(const std::string& what, const std::function<void()>& step);
+bool step(const std::string& what, const std::function<void()>& work);
 
-// The bytes of `archives`\config.json. Throws windows_error when it cannot
+// The bytes of `archives`\config.json. Throws installer_error when it cannot
 // be read or is larger than any configuration (1 MiB).
 std::string read_config_bytes(const std::filesystem::path& archives);
 

@@ -2,10 +2,11 @@
 #include "author/console.hpp"
 #include "author/seal.hpp"
 #include "system/dll_search.hpp"
+#include "system/folders.hpp"
+#include "system/text.hpp"
 
 #include <windows.h>
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,17 +24,6 @@ constexpr char usage[] =
     "  seal   writes the patch's checksum file, and prints a game_versions entry for the game found\n"
     "         on this machine, with the SHA-256 of each --game-file (default: the game's executable).";
 
-fs::path own_folder() {
-  std::array<wchar_t, 32768> buffer{};
-  ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  return fs::path(buffer.data()).parent_path();
-}
-
-std::string utf8(const wchar_t* text) {
-  const std::u8string bytes = fs::path(text).u8string();
-  return {bytes.begin(), bytes.end()};
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -44,12 +34,13 @@ int wmain(int argc, wchar_t** argv) {
     say(usage);
     return 2;
   }
-  fs::path folder = own_folder();
+  const fs::path own_folder = executable_folder();
+  fs::path folder = own_folder;
   std::vector<std::string> game_files;
   for (std::size_t index = 1; index < arguments.size(); ++index) {
     if (arguments[0] == L"seal" && arguments[index] == L"--game-file" && index + 1 < arguments.size()) {
-      game_files.push_back(utf8(arguments[++index].c_str()));
-    } else if (arguments[index].rfind(L"--", 0) != 0 && folder == own_folder()) {
+      game_files.push_back(narrow_utf16(arguments[++index]));
+    } else if (arguments[index].rfind(L"--", 0) != 0 && folder == own_folder) {
       folder = fs::absolute(arguments[index]);
     } else {
       say(usage);

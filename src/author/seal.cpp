@@ -2,19 +2,15 @@
 
 #include "author/console.hpp"
 #include "author/search_report.hpp"
-#include "installer/archive_files.hpp"
+#include "installer/patch_files.hpp"
 #include "patch/config_lint.hpp"
 #include "patch/relative_path.hpp"
 #include "system/file_operations.hpp"
 #include "system/sha256.hpp"
 #include "system/text.hpp"
-#include "system/windows_error.hpp"
 
-#include <windows.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -23,36 +19,28 @@ namespace {
 
 constexpr char default_checksum_file[] = "SHA256SUMS";
 
-// Writes `bytes` as `file` in one step: a file beside it, renamed over it.
-void replace_file_with(const fs::path& file, const std::string& bytes) {
-  fs::path written = file;
-  written += ".new";
-  {
-    std::ofstream stream(written, std::ios::binary | std::ios::trunc);
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!stream.flush()) {
-      throw std::runtime_error("writing " + path_to_utf8(written) + " failed");
-    }
-  }
-  if (const unsigned long code = move_file(written, file, true)) {
-    throw windows_error("replacing " + path_to_utf8(file) + " failed", code);
-  }
-}
-
 // The checksum file's lines, "<sha256>  <path>", in path order.
 std::string checksum_lines(const fs::path& archives, const fs::path& list) {
-  std::map<std::string, fs::path> files;
-  for (const fs::path& file : collect_archive_files(archives)) {
+  std::map<std::string, fs::path> by_path;
+  for (const fs::path& file : read_unsealed_patch(archives).files) {
     if (!same_file_name(file, list)) {
-      files.emplace(path_to_utf8(file.lexically_relative(archives).generic_wstring()), file);
+      by_path.emplace(path_to_utf8(file.lexically_relative(archives).generic_wstring()), file);
     }
   }
-  const sha256 hasher;
-  std::string lines;
-  for (const auto& [relative, file] : files) {
-    lines += to_hex(*hasher.of_file(file)) + "  " + relative + "\n";
+  std::vector<fs::path> files;
+  for (const auto& [relative, file] : by_path) {
+    files.push_back(file);
   }
-  say("  wrote " + std::to_string(files.size()) + " lines");
+  const std::vector<std::optional<std::string>> hashes = or_throw(sha256_of_files(files));
+  std::string lines;
+  std::size_t index = 0;
+  for (const auto& [relative, file] : by_path) {
+    if (!hashes[index]) {
+      throw installer_error(path_to_utf8(file) + " was gone when it was read");
+    }
+    lines += *hashes[index++] + "  " + relative + "\n";
+  }
+  say("  wrote " + std::to_string(by_path.size()) + " lines");
   return lines;
 }
 
@@ -74,21 +62,26 @@ void print_game_version(const patch_config& config, const fs::path& archives,
   say("game_versions entry for the game on this machine");
   version_check any_version(config, archives, nullptr);
   const game_search search = search_and_report(config, any_version);
-  if (!search.folder) {
+  const fs::path* folder = std::get_if<fs::path>(&search);
+  if (!folder) {
     say("  no game folder found on this machine: no entry printed");
     return;
   }
   nlohmann::ordered_json entry{{"name", "the version's name, as players know it"},
                                {"files", nlohmann::ordered_json::object()}};
-  const sha256 hasher;
   for (const std::string& file : files) {
     const std::optional<std::string> relative = normalized_relative_path(file);
     if (!relative) {
-      throw std::runtime_error(file + " is not a path below the game folder");
+      throw installer_error(file + " is not a path below the game folder");
     }
-    entry["files"][*relative] = to_hex(*hasher.of_file(*search.folder / path_from_utf8(*relative)));
+    const fs::path game_file = *folder / path_from_utf8(*relative);
+    const std::optional<std::string> hash = or_throw(sha256_of_files({game_file})).front();
+    if (!hash) {
+      throw installer_error(path_to_utf8(game_file) + " is missing");
+    }
+    entry["files"][*relative] = *hash;
   }
-  say("  the game in " + path_to_utf8(*search.folder) + ":");
+  say("  the game in " + path_to_utf8(*folder) + ":");
   say(entry.dump(2));
 }
 
@@ -118,9 +111,9 @@ int seal_patch(const fs::path& folder, const std::vector<std::string>& game_file
     const std::string name = config.checksums.empty() ? default_checksum_file : config.checksums;
     const fs::path list = archives / path_from_utf8(name);
     say("sealing the patch in " + path_to_utf8(list));
-    replace_file_with(list, checksum_lines(archives, list));
+    or_throw(replace_file(list, checksum_lines(archives, list)));
     if (config.checksums.empty()) {
-      replace_file_with(archives / "config.json", with_checksums_member(text, name));
+      or_throw(replace_file(archives / "config.json", with_checksums_member(text, name)));
       say("  added \"checksums\": \"" + name + "\" to config.json");
     }
   });

@@ -4,10 +4,8 @@
 #include "installer/game_version.hpp"
 #include "patch/patch_config.hpp"
 
-#include <optional>
-
 // Runs the installer's game search as an installer run would (without the
-// folder picker), with install_log.log written to a temporary folder, and
-// prints the registry's answer, each line of the log and each version
-// verdict. Returns what the search found. Throws what the search throws.
+// folder picker), with its log kept in memory, and prints the registry's
+// answer, each line of the log and each version verdict. Returns what the
+// search found. Throws what the search throws.
 game_search search_and_report(const patch_config& config, version_check& versions);

@@ -1,24 +1,22 @@
 #include "installer/flow.hpp"
 
-#include "installer/archive_files.hpp"
+#include "install/install.hpp"
+#include "installer/folder_picker.hpp"
 #include "installer/game_search.hpp"
 #include "installer/game_version.hpp"
-#include "installer/installed_patch.hpp"
 #include "installer/messages.hpp"
-#include "installer/patch_removal.hpp"
+#include "installer/patch_files.hpp"
+#include "installer/progress_window.hpp"
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
-#include "system/deploy.hpp"
 #include "system/file_operations.hpp"
 #include "system/folders.hpp"
-#include "system/install_lock.hpp"
 #include "system/process.hpp"
 #include "system/text.hpp"
 #include "system/ui_language.hpp"
 
-#include <windows.h>
-
-#include <array>
+#include <optional>
+#include <variant>
 
 namespace fs = std::filesystem;
 
@@ -45,96 +43,121 @@ bool is_temporary_extraction(const fs::path& folder) {
   return false;
 }
 
+// Double-clicked inside a zip, or copied without its folder: the player
+// needs to hear how to start it, not what the JSON library says.
+exit_code report_missing_patch_files(const fs::path& folder) {
+  player_messages(user_interface_language()).show_no_patch_files(is_temporary_extraction(folder));
+  return exit_code::failed;
+}
+
+// The sealed patch's files, checked; or the run's end, told to the player
+// (no box when the player cancelled the check).
+std::variant<patch_files, exit_code> check_seal(const fs::path& archives, const patch_config& config,
+                                                error_location& location, const player_messages& messages) {
+  progress_window progress(messages.title(), messages.checking());
+  seal_check checked = check_sealed_patch(archives, config, location, progress);
+  if (const auto* damaged = std::get_if<patch_damage>(&checked)) {
+    messages.show_patch_damaged(*damaged);
+  }
+  if (auto* patch = std::get_if<patch_files>(&checked)) {
+    return std::move(*patch);
+  }
+  return exit_code::failed;
+}
+
+// The search's end when it found no folder of an accepted version: told,
+// unless the player cancelled.
+exit_code report_search_miss(const game_search& search, const player_messages& messages) {
+  if (const auto* wrong = std::get_if<version_mismatch>(&search)) {
+    messages.show_wrong_version(*wrong);
+    return exit_code::wrong_version;
+  }
+  if (std::holds_alternative<game_not_found>(search)) {
+    messages.show_game_not_found();
+  }
+  return exit_code::game_not_found;
+}
+
+// The search, and then the player when config.json allows it; its log is
+// install_log.log, closed when the search ends.
+game_search search_for_game(const patch_config& config, version_check& versions, error_location& location,
+                            const player_messages& messages) {
+  search_log log(location);
+  game_search search = find_game_folder(config, versions, log);
+  if (std::holds_alternative<fs::path>(search) || !config.ask_for_folder) {
+    return search;
+  }
+  const std::optional<fs::path> chosen = ask_for_game_folder(config, versions, messages);
+  versions.write_log(log);
+  return chosen ? game_search(*chosen) : game_search(search_cancelled{});
+}
+
 // The patch is on the game: the player may take it off.
-exit_code offer_removal(const patch_on_game& patch, const fs::path& game_folder,
+exit_code offer_removal(const patch_on_game& on_game, const fs::path& game_folder,
                         const player_messages& messages) {
   if (!messages.ask_to_remove()) {
     return exit_code::installed;
   }
-  if (patch.covered) {
-    const auto& [file, other] = *patch.covered;
+  if (on_game.covered) {
+    const auto& [file, other] = *on_game.covered;
     messages.show_removal_refused(file, other.patch_name, other.game_name);
-    return exit_code::unexpected_failure;
+    return exit_code::failed;
   }
-  remove_patch(game_folder, *patch.own);
+  remove_patch(game_folder, *on_game.own);
   messages.show_removed();
   return exit_code::removed;
 }
 
-fs::path executable_folder() {
-  std::array<wchar_t, MAX_PATH> buffer{};
-  ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  return fs::path(buffer.data()).parent_path();
+exit_code install_or_offer_removal(const patch_config& config, const fs::path& archives,
+                                   const std::optional<patch_files>& sealed, const fs::path& game_folder,
+                                   const player_messages& messages) {
+  // Held until the run ends: a second installer started meanwhile (a double
+  // click too many) would take this run's originals for its own.
+  const std::optional<install_lock> lock = lock_game_folder(game_folder);
+  if (!lock) {
+    messages.show_installer_busy(game_folder);
+    return exit_code::failed;
+  }
+  const patch_files patch = sealed ? *sealed : read_unsealed_patch(archives);
+  // What killed runs left is put right before any record is believed.
+  finish_earlier_runs(game_folder);
+  const patch_on_game on_game = examine_patch_on_game(config, patch, game_folder);
+  if (on_game.state == patch_state::on) {
+    return offer_removal(on_game, game_folder, messages);
+  }
+  install_patch(config, patch, on_game, game_folder);
+  messages.show_installed();
+  // The install is complete without this; the player need not wait for it.
+  remove_replaced_originals(game_folder);
+  return exit_code::installed;
 }
 
 }  // namespace
 
 exit_code run_installer(error_location& location, player_messages& messages) {
-  const fs::path folder = executable_folder();
-  const fs::path archives = folder / "archives";
-  // Double-clicked inside a zip, or copied without its folder: the player
-  // needs to hear how to start it, not what the JSON library says.
-  if (const path_kind config_file = examine_path(archives / "config.json").kind;
-      config_file == path_kind::none || config_file == path_kind::no_folder) {
-    player_messages(user_interface_language()).show_no_patch_files(is_temporary_extraction(folder));
-    return exit_code::unexpected_failure;
+  const fs::path archives = executable_folder() / "archives";
+  if (!holds_config(archives)) {
+    return report_missing_patch_files(archives.parent_path());
   }
   const patch_config config = read_archives_config(archives, location);
   messages = player_messages(config, user_interface_language());
-
   if (is_game_running(widen_utf8(config.process_name))) {
     messages.show_game_running();
     return exit_code::game_running;
   }
-
   // A sealed patch is checked first: a damaged one is no patch for any game.
-  std::optional<sealed_patch> sealed;
+  std::optional<patch_files> sealed;
   if (!config.checksums.empty()) {
-    sealed = read_sealed_patch(archives, config, location);
-    if (!check_sealed_patch(archives, *sealed, messages)) {
-      return exit_code::unexpected_failure;  // the player cancelled the check: no further box
+    std::variant<patch_files, exit_code> checked = check_seal(archives, config, location, messages);
+    if (const exit_code* end = std::get_if<exit_code>(&checked)) {
+      return *end;
     }
+    sealed = std::get<patch_files>(std::move(checked));
   }
-
   version_check versions(config, archives, sealed ? &*sealed : nullptr);
-  const game_search search = find_game_folder(config, versions, location, &messages);
-  if (search.cancelled) {
-    return exit_code::game_not_found;  // the player chose to stop: no further box
+  const game_search search = search_for_game(config, versions, location, messages);
+  if (const fs::path* game_folder = std::get_if<fs::path>(&search)) {
+    return install_or_offer_removal(config, archives, sealed, *game_folder, messages);
   }
-  if (!search.folder && search.wrong) {
-    messages.show_wrong_version(*search.wrong);
-    return exit_code::wrong_version;
-  }
-  if (!search.folder) {
-    messages.show_game_not_found();
-    return exit_code::game_not_found;
-  }
-  const fs::path& game_folder = *search.folder;
-
-  // Held until the process ends: a second installer started meanwhile (a
-  // double click too many) would take this run's originals for its own.
-  const install_lock lock = lock_game_folder(game_folder);
-  if (!lock) {
-    messages.show_installer_busy(game_folder);
-    return exit_code::unexpected_failure;
-  }
-  const std::vector<fs::path> files = sealed ? sealed->files : collect_archive_files(archives);
-  // What killed runs left is put right before any record is believed.
-  finish_earlier_patch_work(game_folder);
-  const patch_on_game patch =
-      examine_patch_on_game(config, archives, files, sealed ? &*sealed : nullptr, game_folder);
-  if (patch.intact) {
-    return offer_removal(patch, game_folder, messages);
-  }
-  if (!patch.examined) {
-    deploy_archive_files(files, archives, game_folder);
-  } else {
-    const bool keeping = config.keep_originals || patch.own;
-    deploy_to_destinations(files, patch.destinations, game_folder,
-                           keeping ? keeping_originals(config, patch, files, game_folder) : copy_commit{});
-  }
-  messages.show_installed();
-  // The install is complete without this; the player need not wait for it.
-  remove_replaced_originals(game_folder);
-  return exit_code::installed;
+  return report_search_miss(search, messages);
 }

@@ -3,14 +3,13 @@
 #include "installer/messages.hpp"
 #include "system/com.hpp"
 #include "system/file_operations.hpp"
-#include "system/folders.hpp"
+#include "system/handle.hpp"
 #include "system/text.hpp"
+#include "system/windows_error.hpp"
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shobjidl.h>
-
-#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -18,30 +17,28 @@ namespace {
 
 // The folder the player chose, or nothing when they cancelled.
 std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
-  IFileOpenDialog* created = nullptr;
-  check(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created)),
-        "creating the folder picker");
-  const com_ptr<IFileOpenDialog> dialog(created);
+  com_ptr<IFileOpenDialog> dialog;
+  throw_if_failed(
+      ::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.put())),
+      "creating the folder picker");
   FILEOPENDIALOGOPTIONS options = 0;
-  check(dialog->GetOptions(&options), "IFileOpenDialog::GetOptions");
+  throw_if_failed(dialog->GetOptions(&options), "IFileOpenDialog::GetOptions");
   // FOS_NOCHANGEDIR: the current folder is where install_log.log is written.
-  check(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST |
-                           FOS_NOCHANGEDIR),
-        "IFileOpenDialog::SetOptions");
-  check(dialog->SetTitle(texts.title.c_str()), "IFileOpenDialog::SetTitle");
-  check(dialog->SetOkButtonLabel(texts.ok_button.c_str()), "IFileOpenDialog::SetOkButtonLabel");
+  throw_if_failed(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST |
+                                     FOS_NOCHANGEDIR),
+                  "IFileOpenDialog::SetOptions");
+  throw_if_failed(dialog->SetTitle(texts.title.c_str()), "IFileOpenDialog::SetTitle");
+  throw_if_failed(dialog->SetOkButtonLabel(texts.ok_button.c_str()), "IFileOpenDialog::SetOkButtonLabel");
   const HRESULT shown = dialog->Show(nullptr);
   if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) {
     return std::nullopt;
   }
-  check(shown, "showing the folder picker");
-  IShellItem* chosen = nullptr;
-  check(dialog->GetResult(&chosen), "IFileOpenDialog::GetResult");
-  const com_ptr<IShellItem> item(chosen);
-  wchar_t* path = nullptr;
-  check(item->GetDisplayName(SIGDN_FILESYSPATH, &path), "IShellItem::GetDisplayName");
-  const std::unique_ptr<wchar_t, task_memory_freer> owned_path(path);
-  return fs::path(path);
+  throw_if_failed(shown, "showing the folder picker");
+  com_ptr<IShellItem> item;
+  throw_if_failed(dialog->GetResult(item.put()), "IFileOpenDialog::GetResult");
+  unique_cotaskmem_string path;
+  throw_if_failed(item->GetDisplayName(SIGDN_FILESYSPATH, path.put()), "IShellItem::GetDisplayName");
+  return fs::path(path.get());
 }
 
 }  // namespace
@@ -63,7 +60,7 @@ std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_
     // The executable at its place ties the game's folder: a folder above it
     // would hold it too, deeper down.
     if (!is_existing_folder(*folder) ||
-        examine_path(executable_below(*folder, config)).kind != path_kind::file) {
+        examine_path(executable_below(*folder, config)).value_or(path_kind::none) != path_kind::file) {
       if (!messages.ask_to_choose_again()) {
         return std::nullopt;
       }

@@ -1,12 +1,10 @@
 #include "installer/game_search.hpp"
 
-#include "installer/folder_picker.hpp"
 #include "installer/install_path.hpp"
 #include "steam/steam_install.hpp"
 #include "stores/epic_install.hpp"
-#include "stores/gog_install.hpp"
 #include "stores/heroic_install.hpp"
-#include "stores/ubisoft_install.hpp"
+#include "stores/registry_stores.hpp"
 #include "stores/xbox_install.hpp"
 
 namespace fs = std::filesystem;
@@ -16,7 +14,8 @@ namespace {
 using game_source = std::optional<fs::path> (*)(const patch_config&, search_log&);
 
 // The order in which the sources are asked: the first that knows a folder of
-// an accepted version wins.
+// an accepted version wins. The registry's folder alone leaves no log, as
+// when versions are not checked.
 constexpr game_source sources[] = {
     read_registry_install_path, locate_steam_install,   locate_gog_install,    locate_epic_install,
     locate_xbox_install,        locate_ubisoft_install, locate_heroic_install,
@@ -24,30 +23,23 @@ constexpr game_source sources[] = {
 
 }  // namespace
 
-game_search find_game_folder(const patch_config& config, version_check& versions, error_location& location,
-                             const player_messages* asking) {
-  search_log log(location);
-  game_search search;
-  for (const game_source& source : sources) {
-    const std::optional<fs::path> folder = source(config, log);
+game_search find_game_folder(const patch_config& config, version_check& versions, search_log& log) {
+  game_search search = game_not_found{};
+  for (std::size_t index = 0; index < std::size(sources); ++index) {
+    const std::optional<fs::path> folder = sources[index](config, log);
     if (!folder) {
       continue;
     }
-    if (auto wrong = versions.mismatch(*folder)) {
-      search.wrong = search.wrong ? search.wrong : std::move(wrong);
+    if (std::optional<version_mismatch> wrong = versions.mismatch(*folder)) {
+      if (std::holds_alternative<game_not_found>(search)) {
+        search = std::move(*wrong);
+      }
       continue;
     }
-    search.folder = folder;
-    // The registry's folder alone leaves no log, as when versions are not
-    // checked.
-    if (&source != &sources[0]) {
+    if (index > 0) {
       versions.write_log(log);
     }
-    return search;
-  }
-  if (config.ask_for_folder && asking) {
-    search.folder = ask_for_game_folder(config, versions, *asking);
-    search.cancelled = !search.folder;
+    return *folder;
   }
   versions.write_log(log);
   return search;

@@ -1,42 +1,36 @@
 #include "installer/game_version.hpp"
 
-#include "system/file_operations.hpp"
-#include "system/install_log.hpp"
 #include "system/sha256.hpp"
 #include "system/text.hpp"
 
 namespace fs = std::filesystem;
 
-version_check::version_check(const patch_config& config, fs::path archives, const sealed_patch* sealed)
-    : config_(config), archives_(std::move(archives)), sealed_(sealed) {}
-
-version_check::~version_check() = default;
+version_check::version_check(const patch_config& config, fs::path archives, const patch_files* sealed)
+    : config_(config), archives_(std::move(archives)), sealed_(sealed != nullptr) {
+  if (sealed) {
+    for (std::size_t index = 0; index < sealed->destinations.size(); ++index) {
+      sealed_hashes_.emplace(sealed->destinations[index], sealed->hashes[index]);
+    }
+  }
+}
 
 std::optional<std::string> version_check::hash_of(const fs::path& file) {
   if (const auto known = hashes_.find(file); known != hashes_.end()) {
     return known->second;
   }
   std::optional<std::string> hash;
-  if (examine_path(file).kind == path_kind::file) {
-    if (!hasher_) {
-      hasher_ = std::make_unique<sha256>();
-    }
-    hash = to_hex(*hasher_->of_file(file));
+  if (examine_path(file).value_or(path_kind::none) == path_kind::file) {
+    hash = or_throw(sha256_of_files({file})).front();
   }
   return hashes_[file] = hash;
 }
 
 std::optional<std::string> version_check::patch_copy_hash(const std::string& relative) {
-  const fs::path copy = archives_ / path_from_utf8(relative);
   if (!sealed_) {
-    return hash_of(copy);
+    return hash_of(archives_ / path_from_utf8(relative));
   }
-  for (std::size_t index = 0; index < sealed_->files.size(); ++index) {
-    if (same_file_name(sealed_->files[index], copy)) {
-      return sealed_->hashes[index];
-    }
-  }
-  return std::nullopt;
+  const auto found = sealed_hashes_.find(path_from_utf8(relative));
+  return found == sealed_hashes_.end() ? std::nullopt : std::optional(found->second);
 }
 
 std::optional<version_mismatch> version_check::mismatch(const fs::path& folder) {
@@ -53,7 +47,7 @@ std::optional<version_mismatch> version_check::mismatch(const fs::path& folder) 
     }
     if (!differs) {
       log_lines_.push_back(
-          log_safe(fmt::format(L"version check of {}: {}\n", folder.native(), widen_utf8(version.name))));
+          fmt::format(L"version check of {}: {}\n", folder.native(), widen_utf8(version.name)));
       return std::nullopt;
     }
     if (!first) {
@@ -61,19 +55,14 @@ std::optional<version_mismatch> version_check::mismatch(const fs::path& folder) 
     }
   }
   if (first) {
-    log_lines_.push_back(
-        log_safe(fmt::format(L"version check of {}: another version, {} {}\n", folder.native(),
-                             widen_utf8(first->file), first->missing ? L"is missing" : L"differs")));
+    log_lines_.push_back(fmt::format(L"version check of {}: another version, {} {}\n", folder.native(),
+                                     widen_utf8(first->file), first->missing ? L"is missing" : L"differs"));
   }
   return first;
 }
 
-void version_check::write_log(search_log& log) const {
-  if (log_lines_.empty()) {
-    return;
-  }
-  std::wostream& lines = log.lines();
-  for (const std::wstring& line : log_lines_) {
-    lines << line;
+void version_check::write_log(search_log& log) {
+  for (; written_ < log_lines_.size(); ++written_) {
+    log.write_line(log_lines_[written_]);
   }
 }

@@ -1,17 +1,15 @@
 #pragma once
 
-#include "installer/sealed_patch.hpp"
+#include "install/copy.hpp"
 #include "patch/patch_config.hpp"
+#include "system/file_operations.hpp"
 #include "system/install_log.hpp"
 
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-class sha256;
 
 // Why a folder does not hold a version of the game that the patch accepts:
 // the first file, of the first version listed, that tells it apart.
@@ -30,20 +28,17 @@ class version_check {
  public:
   // `sealed` gives the patch's own copies' hashes when the patch is sealed;
   // else they are hashed from `archives` when needed.
-  version_check(const patch_config& config, std::filesystem::path archives, const sealed_patch* sealed);
-  ~version_check();
-  version_check(const version_check&) = delete;
-  version_check& operator=(const version_check&) = delete;
+  version_check(const patch_config& config, std::filesystem::path archives, const patch_files* sealed);
 
   // Nothing when `folder` holds an accepted version (always, when
-  // config.json lists none), else the file that differs. Throws windows_error
-  // when a file that is there cannot be read, std::bad_alloc.
+  // config.json lists none), else the file that differs. Throws
+  // installer_error when a file that is there cannot be read.
   std::optional<version_mismatch> mismatch(const std::filesystem::path& folder);
 
-  // Adds a line for each folder checked, with its verdict, to the search's
-  // log. Throws only std::bad_alloc.
-  void write_log(search_log& log) const;
-  // Those lines, each ending in "\n".
+  // Adds a line to the search's log for each folder checked since the last
+  // call, with its verdict. Throws only std::bad_alloc.
+  void write_log(search_log& log);
+  // Every verdict's line, each ending in "\n".
   const std::vector<std::wstring>& verdicts() const { return log_lines_; }
 
  private:
@@ -52,8 +47,9 @@ class version_check {
 
   const patch_config& config_;
   std::filesystem::path archives_;
-  const sealed_patch* sealed_;
-  std::unique_ptr<sha256> hasher_;
+  bool sealed_ = false;
+  std::map<std::filesystem::path, std::string, file_name_less> sealed_hashes_;  // by place below archives
   std::map<std::filesystem::path, std::optional<std::string>> hashes_;
   std::vector<std::wstring> log_lines_;
+  std::size_t written_ = 0;
 };

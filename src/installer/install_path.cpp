@@ -1,16 +1,16 @@
 #include "installer/install_path.hpp"
 
-#include "system/folders.hpp"
+#include "system/file_operations.hpp"
 #include "system/registry.hpp"
 #include "system/text.hpp"
 
 #include <fmt/format.h>
 
 std::optional<std::filesystem::path> read_registry_install_path(const patch_config& config, search_log&) {
-  const registry_string value = read_registry_string(
+  const result<std::wstring> value = read_registry_string(
       HKEY_CURRENT_USER, widen_utf8(fmt::format("Software\\Mirelune\\{}", config.registry_key)),
       L"InstallPath", registry_view::native);
-  if (value.status != ERROR_SUCCESS) {
+  if (!value) {
     return std::nullopt;
   }
   // A value that is not a full path (empty, relative, a drive alone or a
@@ -18,7 +18,7 @@ std::optional<std::filesystem::path> read_registry_install_path(const patch_conf
   // current folder or drive: the patch would land beside the installer. One
   // left behind by an uninstalled game names a folder that is gone: copying
   // would create it and report a game that is not there.
-  std::filesystem::path folder(value.text.c_str());  // up to the first NUL
+  std::filesystem::path folder(value->c_str());  // up to the first NUL
   if (!is_existing_folder(folder)) {
     return std::nullopt;
   }

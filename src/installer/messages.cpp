@@ -20,6 +20,18 @@ std::string with_backslashes(std::string path) {
 // `advice` as a paragraph of its own.
 std::string paragraph(const std::string& advice) { return "\n\n" + advice; }
 
+// A failure's reason, led by the file it came from when one was being read.
+std::string located(const std::string& reason, const error_location& location) {
+  return location.file.empty() ? reason : path_to_utf8(location.file) + ": " + reason;
+}
+
+// Access denied, or a write-protected drive: the player can do something
+// about it.
+bool is_refusal(const failure& why) {
+  return why.kind == code_kind::windows &&
+         (why.code == ERROR_ACCESS_DENIED || why.code == ERROR_WRITE_PROTECT);
+}
+
 }  // namespace
 
 player_messages::player_messages() : player_messages("en") {}
@@ -59,10 +71,14 @@ void player_messages::show_game_not_found() const { show(text("game_not_found"),
 
 void player_messages::show_installed() const { show(text("installed"), title()); }
 
+void player_messages::show_failure_box(const std::string& message) const {
+  show(message, widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+}
+
 void player_messages::show_installer_busy(const std::filesystem::path& game_folder) const {
   text_fields fields;
   fields.folder = path_to_utf8(game_folder);
-  show(text("busy", fields), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+  show_failure_box(text("busy", fields));
 }
 
 std::string player_messages::another_version(const version_mismatch& wrong) const {
@@ -94,38 +110,39 @@ bool player_messages::ask_to_choose_other_version(const version_mismatch& wrong)
 }
 
 void player_messages::show_no_patch_files(bool in_zip) const {
-  show(text(in_zip ? "started_in_zip" : "no_patch_files"), widen_utf8(text("failure_title")),
-       MB_OK | MB_ICONERROR);
+  show_failure_box(text(in_zip ? "started_in_zip" : "no_patch_files"));
 }
 
-void player_messages::show_patch_damaged(damage how, const std::string& file) const {
+void player_messages::show_patch_damaged(const patch_damage& damaged) const {
   static constexpr const char* keys[] = {"damaged_missing", "damaged_differs", "damaged_list_missing",
                                          "damaged_folder"};
   text_fields fields;
-  fields.file = file;
-  show(text(keys[static_cast<int>(how)], fields) + paragraph(text("damaged_advice")),
-       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+  fields.file = damaged.file;
+  show_failure_box(text(keys[static_cast<int>(damaged.how)], fields) + paragraph(text("damaged_advice")));
 }
 
-void player_messages::show_not_installed(const std::string& reason) const {
-  show(text("not_installed") + paragraph(reason), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+void player_messages::show_not_installed(const std::string& reason, const error_location& location) const {
+  show_failure_box(text("not_installed") + paragraph(located(reason, location)));
 }
 
-void player_messages::show_game_unchanged(
-    const std::string& reason, const std::optional<std::filesystem::path>& protected_folder) const {
-  std::string advice;
-  if (protected_folder) {
-    text_fields fields;
-    fields.folder = path_to_utf8(*protected_folder);
-    advice = paragraph(text("access_denied_advice", fields));
+void player_messages::show_failure(const installer_error& error, const error_location& location) const {
+  const std::string reason = paragraph(error.what());
+  text_fields fields;
+  fields.folder = path_to_utf8(error.why().object);
+  switch (error.after()) {
+    case aftermath::nothing_changed:
+      return show_not_installed(error.what(), location);
+    case aftermath::install_undone:
+      return show_failure_box(
+          text("game_unchanged") + reason +
+          (is_refusal(error.why()) ? paragraph(text("access_denied_advice", fields)) : ""));
+    case aftermath::install_left:
+      return show_failure_box(text("rollback_failed") + reason + paragraph(text("rollback_failed_advice")));
+    case aftermath::removal_undone:
+      return show_failure_box(text("not_removed") + reason);
+    case aftermath::removal_left:
+      return show_failure_box(text("removal_failed") + reason + paragraph(text("rollback_failed_advice")));
   }
-  show(text("game_unchanged") + paragraph(reason) + advice, widen_utf8(text("failure_title")),
-       MB_OK | MB_ICONERROR);
-}
-
-void player_messages::show_rollback_failed(const std::string& reason) const {
-  show(text("rollback_failed") + paragraph(reason) + paragraph(text("rollback_failed_advice")),
-       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
 }
 
 std::string player_messages::patch_name() const {
@@ -147,11 +164,5 @@ void player_messages::show_removal_refused(const std::string& file, const std::s
   fields.other = other_name.empty() ? texts_("other_patch_name", fields) : other_name;
   fields.patch = patch_name();
   fields.file = with_backslashes(file);
-  show(text("removal_refused", fields), widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
-}
-
-void player_messages::show_not_removed(const std::string& reason, bool game_unchanged) const {
-  const std::string advice = game_unchanged ? std::string() : paragraph(text("rollback_failed_advice"));
-  show(text(game_unchanged ? "not_removed" : "removal_failed") + paragraph(reason) + advice,
-       widen_utf8(text("failure_title")), MB_OK | MB_ICONERROR);
+  show_failure_box(text("removal_refused", fields));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/failure.hpp"
 #include "installer/game_version.hpp"
 #include "installer/sealed_patch.hpp"
 #include "patch/patch_config.hpp"
+#include "system/error_location.hpp"
 #include "texts/message_texts.hpp"
 
 #include <filesystem>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-// The texts of the folder picker.
 struct folder_picker_texts {
   std::wstring title;      // "Where is <game> installed?"
   std::wstring ok_button;  // "Install patch here"
@@ -57,17 +58,16 @@ class player_messages {
   // archives\config.json is not beside the installer; `in_zip` when it was
   // started from inside a zip file.
   void show_no_patch_files(bool in_zip) const;
-  // The file `file` (as the player sees it) of a sealed patch is damaged.
-  void show_patch_damaged(damage how, const std::string& file) const;
-  // An unexpected failure before anything was copied.
-  void show_not_installed(const std::string& reason) const;
-  // The patch was not installed and the game is as it was; with the advice
-  // for a folder that Windows does not let this account change, when given.
-  void show_game_unchanged(const std::string& reason,
-                           const std::optional<std::filesystem::path>& protected_folder) const;
-  // Undoing a failed copy did not succeed; `reason` says where the game's
-  // own files are.
-  void show_rollback_failed(const std::string& reason) const;
+  // A file of a sealed patch is damaged.
+  void show_patch_damaged(const patch_damage& damaged) const;
+  // A failure ended the run; what it left of the game decides the words:
+  // before anything changed, its reason is led by the file being read then
+  // (from `location`); a game left as it was gets the advice for a folder
+  // that Windows does not let this account change, when that was the cause.
+  void show_failure(const installer_error& error, const error_location& location) const;
+  // A failure of a library (JSON, memory) ended the run before anything
+  // changed.
+  void show_not_installed(const std::string& reason, const error_location& location) const;
 
   // The patch is on the game: Yes and No to taking it off; true for Yes.
   bool ask_to_remove() const;
@@ -77,11 +77,9 @@ class player_messages {
   // record, '/' between folders).
   void show_removal_refused(const std::string& file, const std::string& other_name,
                             const std::string& other_game) const;
-  // Taking the patch off failed for `reason`; `game_unchanged` when the
-  // patch is still on as before.
-  void show_not_removed(const std::string& reason, bool game_unchanged) const;
 
  private:
+  void show_failure_box(const std::string& message) const;
   std::string text(std::string_view key, text_fields fields = {}) const;
   std::string another_version(const version_mismatch& wrong) const;
   std::string patch_name() const;

@@ -1,6 +1,8 @@
 #include "installer/progress_window.hpp"
 
 #include "system/com.hpp"
+#include "system/handle.hpp"
+#include "system/windows_error.hpp"
 
 #include <windows.h>
 // After windows.h, which they need.
@@ -34,16 +36,14 @@ progress_window::~progress_window() {
 
 void progress_window::open() {
   com_ = std::make_unique<com_state>();
-  IProgressDialog* created = nullptr;
-  check(::CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IProgressDialog,
-                           reinterpret_cast<void**>(&created)),
-        "creating the progress window");
-  com_->dialog.reset(created);
-  check(com_->dialog->SetTitle(title_.c_str()), "IProgressDialog::SetTitle");
-  check(com_->dialog->SetLine(1, action_.c_str(), FALSE, nullptr), "IProgressDialog::SetLine");
-  check(com_->dialog->StartProgressDialog(nullptr, nullptr,
-                                          PROGDLG_NORMAL | PROGDLG_AUTOTIME | PROGDLG_NOMINIMIZE, nullptr),
-        "IProgressDialog::StartProgressDialog");
+  throw_if_failed(::CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IProgressDialog,
+                                     reinterpret_cast<void**>(com_->dialog.put())),
+                  "creating the progress window");
+  throw_if_failed(com_->dialog->SetTitle(title_.c_str()), "IProgressDialog::SetTitle");
+  throw_if_failed(com_->dialog->SetLine(1, action_.c_str(), FALSE, nullptr), "IProgressDialog::SetLine");
+  throw_if_failed(com_->dialog->StartProgressDialog(
+                      nullptr, nullptr, PROGDLG_NORMAL | PROGDLG_AUTOTIME | PROGDLG_NOMINIMIZE, nullptr),
+                  "IProgressDialog::StartProgressDialog");
 }
 
 bool progress_window::update(std::uint64_t done, std::uint64_t total, const std::wstring& item) {
@@ -55,7 +55,7 @@ bool progress_window::update(std::uint64_t done, std::uint64_t total, const std:
   if (!com_) {
     open();
   }
-  IProgressDialog& dialog = *com_->dialog;
+  IProgressDialog& dialog = *com_->dialog.get();
   // TRUE: the shell shortens a long path to fit the line.
   dialog.SetLine(2, item.c_str(), TRUE, nullptr);
   dialog.SetProgress64(done, total);

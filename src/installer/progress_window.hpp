@@ -21,7 +21,7 @@ class progress_window {
   progress_window& operator=(const progress_window&) = delete;
 
   // Shows that `done` of `total` is done, working on `item`; false once the
-  // player has pressed Cancel. Throws std::system_error when the window
+  // player has pressed Cancel. Throws installer_error when the window
   // cannot be shown.
   bool update(std::uint64_t done, std::uint64_t total, const std::wstring& item);
 

@@ -1,25 +1,17 @@
 #include "installer/sealed_patch.hpp"
 
-#include "installer/archive_files.hpp"
-#include "installer/messages.hpp"
-#include "installer/progress_window.hpp"
+#include "installer/patch_files.hpp"
 #include "patch/checksums.hpp"
 #include "system/file_operations.hpp"
 #include "system/sha256.hpp"
 #include "system/text.hpp"
-#include "system/windows_error.hpp"
 
 #include <fmt/format.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
+#include <map>
 #include <numeric>
-#include <optional>
-#include <thread>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -33,115 +25,161 @@ std::string shown(const fs::path& archives, const fs::path& file) {
   return path_to_utf8(fs::path("archives") / file.lexically_relative(archives));
 }
 
-// The size of each file, read without opening it; a missing file damages
-// the patch.
-std::vector<std::uint64_t> sizes_of(const fs::path& archives, const std::vector<fs::path>& files) {
-  std::vector<std::uint64_t> sizes;
-  for (const fs::path& file : files) {
-    if (const auto size = file_size_of(file)) {
-      sizes.push_back(*size);
-      continue;
-    }
-    switch (const path_state state = examine_path(file); state.kind) {
-      case path_kind::folder:
-        throw patch_damaged_error(damage::folder, shown(archives, file));
-      case path_kind::unknown:
-      case path_kind::file:  // gone between the two questions, or unreadable
-        throw windows_error(fmt::format("examining {} failed", path_to_utf8(file)), state.error);
-      case path_kind::none:
-      case path_kind::no_folder:
-        throw patch_damaged_error(damage::missing, shown(archives, file));
+// The listing of archives, each entry by its place below it, letter case
+// aside as Windows finds files.
+struct archives_listing {
+  std::map<fs::path, std::uint64_t, file_name_less> files;  // with each one's size
+  std::set<fs::path, file_name_less> folders;
+  std::set<fs::path, file_name_less> folder_links;
+  std::set<fs::path, file_name_less> file_links;
+};
+
+archives_listing listing_of(const fs::path& archives) {
+  const folder_tree tree = list_archives(archives);
+  archives_listing listing;
+  const auto relative = [&](const fs::path& path) { return path.lexically_relative(archives); };
+  for (std::size_t index = 0; index < tree.files.size(); ++index) {
+    listing.files.emplace(relative(tree.files[index]), tree.sizes[index]);
+  }
+  for (const fs::path& folder : tree.folders) {
+    listing.folders.insert(relative(folder));
+  }
+  for (const fs::path& link : tree.folder_links) {
+    listing.folder_links.insert(relative(link));
+  }
+  for (const fs::path& link : tree.file_links) {
+    listing.file_links.insert(relative(link));
+  }
+  return listing;
+}
+
+bool lies_below_a_link(const fs::path& relative, const archives_listing& listing) {
+  for (fs::path folder = relative.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+    if (listing.folder_links.count(folder)) {
+      return true;
     }
   }
-  return sizes;
+  return false;
+}
+
+// Refuses a listed file below a link, which may lead anywhere, or in the
+// installer's own folders.
+void refuse_unsafe_places(const fs::path& archives, const patch_files& listed,
+                          const archives_listing& listing) {
+  for (const fs::path& relative : listed.destinations) {
+    if (lies_below_a_link(relative, listing)) {
+      throw installer_error(
+          fmt::format("the patch file {} lies below a link, which may lead out of the archives folder {}",
+                      path_to_utf8(archives / relative), path_to_utf8(archives)));
+    }
+    (void)destination_of(archives / relative, archives);  // only for its refusal
+  }
+}
+
+// The listed files that the listing holds, with their sizes, or the first
+// that it does not.
+std::variant<patch_files, patch_damage> find_listed_files(const fs::path& archives, const patch_files& listed,
+                                                          const archives_listing& listing) {
+  patch_files patch = listed;
+  for (const fs::path& relative : listed.destinations) {
+    if (const auto file = listing.files.find(relative); file != listing.files.end()) {
+      patch.sizes.push_back(file->second);
+      continue;
+    }
+    return patch_damage{listing.folders.count(relative) ? damage::folder : damage::missing,
+                        shown(archives, archives / relative)};
+  }
+  return patch;
+}
+
+// The files and hashes that the checksum file lists, or the damage when it
+// is missing.
+std::variant<patch_files, patch_damage> read_checksum_file(const fs::path& archives,
+                                                           const patch_config& config,
+                                                           const archives_listing& listing,
+                                                           error_location& location) {
+  const fs::path list = archives / path_from_utf8(config.checksums);
+  result<std::string> text = read_small_file(list, largest_checksum_file);
+  if (!text && is_not_found(text.error())) {
+    return patch_damage{damage::list_missing, shown(archives, list)};
+  }
+  const reading_scope reading(location, fs::path("archives") / path_from_utf8(config.checksums));
+  patch_files patch;
+  for (checksum_line& line : read_checksums(or_throw(std::move(text)), config.checksums)) {
+    patch.destinations.push_back(path_from_utf8(line.path));
+    patch.files.push_back(archives / patch.destinations.back());
+    patch.hashes.push_back(std::move(line.hash));
+    if (listing.file_links.count(patch.destinations.back())) {
+      throw installer_error(
+          fmt::format("the patch file {} is a link to another file", path_to_utf8(patch.files.back())));
+    }
+  }
+  return patch;
+}
+
+// The first file whose hash is not its listed one, or the patch.
+seal_check compare_hashes(const fs::path& archives, patch_files patch,
+                          const std::vector<std::optional<std::string>>& hashes) {
+  for (std::size_t index = 0; index < hashes.size(); ++index) {
+    if (hashes[index] != patch.hashes[index]) {
+      return patch_damage{hashes[index] ? damage::differs : damage::missing,
+                          shown(archives, patch.files[index])};
+    }
+  }
+  return patch;
+}
+
+std::variant<patch_files, patch_damage> read_listed(const fs::path& archives, const patch_config& config,
+                                                    error_location& location,
+                                                    const archives_listing& listing) {
+  std::variant<patch_files, patch_damage> read = read_checksum_file(archives, config, listing, location);
+  if (const auto* patch = std::get_if<patch_files>(&read)) {
+    refuse_unsafe_places(archives, *patch, listing);
+  }
+  return read;
 }
 
 }  // namespace
 
-patch_damaged_error::patch_damaged_error(damage how, std::string file)
-    : std::runtime_error(file + (how == damage::missing   ? " is missing"
-                                 : how == damage::differs ? " is not the file that the patch was made with"
-                                 : how == damage::list_missing ? ", the list of the patch's files, is missing"
-                                                               : " is a folder, not a file")),
-      how(how),
-      file(std::move(file)) {}
-
-sealed_patch read_sealed_patch(const fs::path& archives, const patch_config& config,
-                               error_location& location) {
-  const fs::path list = archives / path_from_utf8(config.checksums);
-  if (const path_kind kind = examine_path(list).kind;
-      kind == path_kind::none || kind == path_kind::no_folder) {
-    throw patch_damaged_error(damage::list_missing, shown(archives, list));
+std::string damage_text(const patch_damage& damaged) {
+  switch (damaged.how) {
+    case damage::missing:
+      return damaged.file + " is missing";
+    case damage::differs:
+      return damaged.file + " is not the file that the patch was made with";
+    case damage::list_missing:
+      return damaged.file + ", the list of the patch's files, is missing";
+    case damage::folder:
+      break;
   }
-  const std::string text = read_small_file(list, largest_checksum_file);
-  const reading_scope reading(location, fs::path("archives") / path_from_utf8(config.checksums));
-  sealed_patch patch;
-  for (checksum_line& line : read_checksums(text, config.checksums)) {
-    patch.files.push_back(archives / path_from_utf8(line.path));
-    patch.hashes.push_back(std::move(line.hash));
-  }
-  refuse_links_to_files(patch.files);
-  return patch;
+  return damaged.file + " is a folder, not a file";
 }
 
-bool check_sealed_patch(const fs::path& archives, const sealed_patch& patch,
-                        const player_messages& messages) {
-  const std::vector<std::uint64_t> sizes = sizes_of(archives, patch.files);
-  const std::uint64_t total = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
-  const sha256 hasher;
-  const std::size_t count = patch.files.size();
-  std::vector<std::optional<sha256_digest>> digests(count);
-  std::vector<std::exception_ptr> failures(count);
-  std::atomic<std::size_t> next = 0;
-  std::atomic<std::uint64_t> done = 0;
-  std::atomic<bool> stop = false;
-  std::mutex mutex;
-  std::condition_variable finished;
-  std::size_t finished_count = 0;
-  // Hashing is the work: under Wine, Windows' SHA-256 takes longer than
-  // reading the files, so it runs on each core.
-  const auto hash_files = [&] {
-    for (std::size_t index; !stop && (index = next++) < count;) {
-      std::uint64_t counted = 0;
-      try {
-        digests[index] = hasher.of_file(patch.files[index], [&](std::uint64_t read) {
-          done += read - counted;
-          counted = read;
-          return !stop;
-        });
-      } catch (...) {
-        failures[index] = std::current_exception();  // told in the patch's order below
-      }
-      const std::lock_guard lock(mutex);
-      ++finished_count;
-      finished.notify_one();
-    }
-  };
-  {
-    progress_window progress(messages.title(), messages.checking());
-    std::vector<std::jthread> workers;
-    for (unsigned worker = 0; worker < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++worker) {
-      workers.emplace_back(hash_files);
-    }
-    std::unique_lock lock(mutex);
-    while (finished_count < count && !stop) {
-      finished.wait_for(lock, std::chrono::milliseconds(50));
-      const std::size_t working = std::min(next.load(), count) - (next.load() > 0 ? 1 : 0);
-      lock.unlock();
-      stop = !progress.update(done, total, patch.files[working].lexically_relative(archives).native());
-      lock.lock();
-    }
-  }  // the workers end with this scope
-  if (stop) {
-    return false;
+std::variant<patch_files, patch_damage> read_sealed_patch(const fs::path& archives,
+                                                          const patch_config& config,
+                                                          error_location& location) {
+  return read_listed(archives, config, location, listing_of(archives));
+}
+
+seal_check check_sealed_patch(const fs::path& archives, const patch_config& config, error_location& location,
+                              progress_window& progress) {
+  const archives_listing listing = listing_of(archives);
+  std::variant<patch_files, patch_damage> read = read_listed(archives, config, location, listing);
+  if (auto* damaged = std::get_if<patch_damage>(&read)) {
+    return *damaged;
   }
-  for (std::size_t index = 0; index < count; ++index) {
-    if (failures[index]) {
-      std::rethrow_exception(failures[index]);
-    }
-    if (to_hex(*digests[index]) != patch.hashes[index]) {
-      throw patch_damaged_error(damage::differs, shown(archives, patch.files[index]));
-    }
+  read = find_listed_files(archives, std::get<patch_files>(read), listing);
+  if (auto* damaged = std::get_if<patch_damage>(&read)) {
+    return *damaged;
   }
-  return true;
+  patch_files& patch = std::get<patch_files>(read);
+  const std::uint64_t total = std::accumulate(patch.sizes.begin(), patch.sizes.end(), std::uint64_t{0});
+  const result<std::vector<std::optional<std::string>>> hashes =
+      sha256_of_files(patch.files, [&](std::uint64_t done, const fs::path& file) {
+        return progress.update(done, total, file.lexically_relative(archives).native());
+      });
+  if (!hashes && hashes.error().code == ERROR_CANCELLED) {
+    return check_cancelled{};
+  }
+  return compare_hashes(archives, std::move(patch), or_throw(hashes));
 }

@@ -1,46 +1,47 @@
 #pragma once
 
+#include "install/copy.hpp"
+#include "installer/progress_window.hpp"
 #include "patch/patch_config.hpp"
 #include "system/error_location.hpp"
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
-#include <vector>
-
-class player_messages;
+#include <variant>
 
 // How a file of a sealed patch is damaged.
 enum class damage { missing, differs, list_missing, folder };
 
-// A patch sealed by the checksum file that config.json's `checksums` names:
-// the patch is exactly the files it lists.
-struct sealed_patch {
-  std::vector<std::filesystem::path> files;  // below archives, in the checksum file's order
-  std::vector<std::string> hashes;           // each file's SHA-256 in lower-case hexadecimal
-};
-
-// A file of a sealed patch is missing or is not the one the patch was made
-// with: the download was cut short or an antivirus took the file. what()
-// names the file and says which, in English.
-struct patch_damaged_error : std::runtime_error {
-  patch_damaged_error(damage how, std::string file);
+// A file of a sealed patch that is missing or is not the one the patch was
+// made with: the download was cut short or an antivirus took the file.
+struct patch_damage {
   damage how;
   std::string file;  // as the player sees it: archives\...
 };
 
-// Reads the checksum file of a sealed patch in `archives`. Throws
-// patch_damaged_error when it is missing, checksum_format_error for a line
-// that is not in sha256sum's format (with the checksum file recorded in
-// `location`), std::runtime_error when a listed file is a link, and
-// windows_error when the file cannot be read.
-sealed_patch read_sealed_patch(const std::filesystem::path& archives, const patch_config& config,
-                               error_location& location);
+// The player cancelled the check of a sealed patch.
+struct check_cancelled {};
 
-// Checks every file of `patch` against its hash, reading each once, and
-// shows the shell's progress window while that takes longer than a second.
-// False when the player pressed its Cancel. Throws patch_damaged_error for
-// the first file that is missing or differs, windows_error when one cannot
-// be read, std::system_error when the window cannot be shown.
-bool check_sealed_patch(const std::filesystem::path& archives, const sealed_patch& patch,
-                        const player_messages& messages);
+// What checking a sealed patch found: its files, all whole, or why not.
+using seal_check = std::variant<patch_files, patch_damage, check_cancelled>;
+
+// As the player's box says it, in English: "archives\a.dat is missing".
+// Throws only std::bad_alloc.
+std::string damage_text(const patch_damage& damaged);
+
+// The files that the checksum file of the patch in `archives` lists, with
+// their hashes, in its order; or the damage when the list is missing. Throws
+// as check_sealed_patch does, but checks no file.
+std::variant<patch_files, patch_damage> read_sealed_patch(const std::filesystem::path& archives,
+                                                          const patch_config& config,
+                                                          error_location& location);
+
+// Checks the patch in `archives` that config.json seals with its checksum
+// file: finds each listed file in one listing of archives, and hashes each
+// once against its hash, telling `progress` meanwhile (the window opens when
+// that takes longer than a second). Throws checksum_format_error for a line
+// that is not in sha256sum's format (with the checksum file recorded in
+// `location`), installer_error when a listed file is a link or lies below
+// one, or a file cannot be read.
+seal_check check_sealed_patch(const std::filesystem::path& archives, const patch_config& config,
+                              error_location& location, progress_window& progress);

@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-std::string ascii_lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return lower;
-}
-
 std::optional<std::string> normalized_relative_path(std::string_view path) {
   if (path.find(':') != std::string_view::npos) {
     return std::nullopt;

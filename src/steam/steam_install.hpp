@@ -1,9 +1,7 @@
 #pragma once
 
-#include "acf/acf_value.hpp"
 #include "patch/patch_config.hpp"
 #include "system/install_log.hpp"
-#include "system/shared_file.hpp"
 
 #include <filesystem>
 #include <optional>
@@ -17,19 +15,6 @@
 // Throws the parser's errors for a malformed library list or manifest,
 // std::bad_variant_access or std::out_of_range for one that lacks what it
 // needs, std::filesystem::filesystem_error for a path that is not UTF-8
-// (each with the Steam file's full path recorded in the search's location),
-// and std::runtime_error for a manifest whose installdir names no folder.
-std::optional<std::filesystem::path> locate_steam_install(const patch_config& config, search_log& search);
-
-// One library of the search, with its app manifest opened.
-struct library_candidate {
-  std::filesystem::path library_folder;  // the library's path, lexically normal
-  unique_file manifest;                  // empty when the manifest did not open
-};
-
-// Opens the game's app manifest in the library of `entry` (an entry of
-// libraryfolders.vdf's library list), through the library's path as written.
-// Throws std::bad_variant_access or std::out_of_range when the entry is not
-// an object with a text `path`, std::filesystem::filesystem_error when that
-// path is not UTF-8.
-library_candidate open_app_manifest(const patch_config& config, const acf_object::value_type& entry);
+// (each with the Steam file's full path recorded in the log's location),
+// and installer_error for a manifest whose installdir names no folder.
+std::optional<std::filesystem::path> locate_steam_install(const patch_config& config, search_log& log);

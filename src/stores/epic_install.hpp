@@ -16,4 +16,4 @@
 // objects or lack those members are passed over. Nothing when epic_app_name
 // is empty or no manifest qualifies. Adds what it tried to the log
 // (not when epic_app_name is empty). Throws only std::bad_alloc.
-std::optional<std::filesystem::path> locate_epic_install(const patch_config& config, search_log& search);
+std::optional<std::filesystem::path> locate_epic_install(const patch_config& config, search_log& log);

@@ -16,4 +16,4 @@
 // Files and entries that cannot be read are passed over. Nothing when both
 // members are empty or neither file gives a folder. Adds what it tried to
 // the log (not when both members are empty). Throws only std::bad_alloc.
-std::optional<std::filesystem::path> locate_heroic_install(const patch_config& config, search_log& search);
+std::optional<std::filesystem::path> locate_heroic_install(const patch_config& config, search_log& log);

@@ -1,31 +1,36 @@
 #include "stores/launcher_file.hpp"
 
-#include <cstdint>
-#include <system_error>
+#include "system/file_operations.hpp"
+#include "system/text.hpp"
+
+#include <windows.h>
 
 namespace {
 
-constexpr std::uintmax_t largest_file = std::uintmax_t{1} << 20;
+constexpr std::size_t largest_file = std::size_t{1} << 20;
 
 }  // namespace
 
-std::variant<std::string, passed_over> read_launcher_file(const std::filesystem::path& file,
-                                                          unique_file (*open)(const std::filesystem::path&)) {
-  std::error_code error;
-  if (const std::uintmax_t size = std::filesystem::file_size(file, error); !error && size > largest_file) {
-    return passed_over{L"larger than 1 MiB"};
+result<std::string> read_launcher_file(const std::filesystem::path& file) {
+  result<std::string> bytes = read_small_file(file, largest_file);
+  if (!bytes) {
+    return passed_over(bytes.error().code == ERROR_FILE_TOO_LARGE ? L"larger than 1 MiB" : L"cannot be read");
   }
-  const unique_file opened = open(file);
-  if (!opened) {
-    return passed_over{L"cannot be read"};
+  return bytes;
+}
+
+bool is_absent(const std::filesystem::path& path) {
+  const result<path_kind> kind = examine_path(path);
+  return kind && (*kind == path_kind::none || *kind == path_kind::no_folder);
+}
+
+failure passed_over(std::wstring_view reason) { return failure(narrow_utf16(reason)); }
+
+result<std::filesystem::path> existing_folder(const std::string& text, std::wstring_view member) {
+  const std::filesystem::path folder(widen_utf8(text));
+  if (!is_existing_folder(folder)) {
+    return passed_over(std::wstring(member) + L" " + folder.native() +
+                       L" is not a full path to an existing folder");
   }
-  std::string text(largest_file + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), opened.get()));
-  if (std::ferror(opened.get())) {
-    return passed_over{L"cannot be read"};
-  }
-  if (text.size() > largest_file) {
-    return passed_over{L"larger than 1 MiB"};  // it grew since its size was asked
-  }
-  return text;
+  return folder;
 }

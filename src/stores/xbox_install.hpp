@@ -15,4 +15,4 @@
 // that do not exist, are passed over. Nothing when xbox_package is empty or
 // no game qualifies. Adds what it tried to the log (not when xbox_package is
 // empty). Throws only std::bad_alloc.
-std::optional<std::filesystem::path> locate_xbox_install(const patch_config& config, search_log& search);
+std::optional<std::filesystem::path> locate_xbox_install(const patch_config& config, search_log& log);

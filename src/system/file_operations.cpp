@@ -1,10 +1,10 @@
 #include "system/file_operations.hpp"
 
-#include "system/handle.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
 
 #include <fmt/format.h>
+#include <fmt/xchar.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool is_not_found(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
+bool is_not_found_code(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
 
 // Drops the read-only attribute of `path`; whether it had one.
 bool clear_read_only(const fs::path& path) noexcept {
@@ -36,47 +36,65 @@ DWORD change_despite_read_only(const fs::path& path, operation change) noexcept 
   return code;
 }
 
+// Done for 0, else the failure of `what` on `object` with `code`.
+result<> done_or(DWORD code, const std::string& what, const fs::path& object) {
+  if (code == 0) {
+    return {};
+  }
+  return windows_failure(what, code, object);
+}
+
 bool is_dot_entry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-// Adds what `folder` holds to `tree`, depth first; 0 or the Windows code.
-DWORD list_into(const fs::path& folder, folder_tree& tree, fs::path& failed, bool deep) {
+// Whether a listed entry is a link: a reparse point that stands for another
+// place (a name surrogate: symbolic links and junctions). Wine reports its
+// links with no tag at all, which Windows never does.
+bool is_link_entry(const WIN32_FIND_DATAW& entry) {
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         (entry.dwReserved0 == 0 || IsReparseTagNameSurrogate(entry.dwReserved0));
+}
+
+void add_entry(const fs::path& path, const WIN32_FIND_DATAW& entry, folder_tree& tree) {
+  const bool is_folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+  if (is_link_entry(entry)) {
+    (is_folder ? tree.folder_links : tree.file_links).push_back(path);
+  } else if (is_folder) {
+    tree.folders.push_back(path);
+  } else {
+    tree.files.push_back(path);
+    tree.sizes.push_back((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
+  }
+}
+
+// Adds what `folder` holds to `tree`, depth first.
+result<> list_into(const fs::path& folder, folder_tree& tree, depth how) {
   WIN32_FIND_DATAW entry{};
   // The basic information and the large fetch make a listing cheaper; the
   // short names are not needed.
-  const HANDLE search = ::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) {
-    failed = folder;
-    return ::GetLastError();
+  const unique_hfind search(::FindFirstFileExW((folder / L"*").c_str(), FindExInfoBasic, &entry,
+                                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!search) {
+    return last_windows_failure(fmt::format("listing {} failed", path_to_utf8(folder)), folder);
   }
-  const unique_find owned_search(search);
   do {
     if (is_dot_entry(entry.cFileName)) {
       continue;
     }
-    const fs::path path = folder / entry.cFileName;
-    const bool is_folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-    if (!is_folder) {
-      tree.files.push_back(path);
-      continue;
+    const std::size_t folders_before = tree.folders.size();
+    add_entry(folder / entry.cFileName, entry, tree);
+    if (how == depth::whole_tree && tree.folders.size() > folders_before) {
+      const fs::path subfolder = tree.folders.back();  // the listing below grows the vector
+      if (result<> below = list_into(subfolder, tree, how); !below) {
+        return below;
+      }
     }
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      tree.folder_links.push_back(path);
-      continue;
-    }
-    tree.folders.push_back(path);
-    if (const DWORD code = deep ? list_into(path, tree, failed, deep) : 0) {
-      return code;
-    }
-  } while (::FindNextFileW(search, &entry));
-  const DWORD code = ::GetLastError();
-  if (code != ERROR_NO_MORE_FILES) {
-    failed = folder;
-    return code;
+  } while (::FindNextFileW(search.get(), &entry));
+  if (const DWORD code = ::GetLastError(); code != ERROR_NO_MORE_FILES) {
+    return windows_failure(fmt::format("listing {} failed", path_to_utf8(folder)), code, folder);
   }
-  return 0;
+  return {};
 }
 
 }  // namespace
@@ -85,155 +103,212 @@ bool same_file_name(const fs::path& a, const fs::path& b) noexcept {
   return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-path_state examine_path(const fs::path& path) noexcept {
+bool file_name_less::operator()(const fs::path& a, const fs::path& b) const noexcept {
+  return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+}
+
+bool is_not_found(const failure& failed) noexcept {
+  return failed.kind == code_kind::windows && is_not_found_code(failed.code);
+}
+
+result<path_kind> examine_path(const fs::path& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    return {attributes & FILE_ATTRIBUTE_DIRECTORY ? path_kind::folder : path_kind::file};
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? path_kind::folder : path_kind::file;
   }
   switch (const DWORD code = ::GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
-      return {path_kind::none};
+      return path_kind::none;
     case ERROR_PATH_NOT_FOUND:
-      return {path_kind::no_folder};
+      return path_kind::no_folder;
     default:
-      return {path_kind::unknown, code};
+      return windows_failure(fmt::format("examining {} failed", path_to_utf8(path)), code, path);
   }
 }
 
-std::optional<unsigned long long> file_size_of(const fs::path& file) noexcept {
+bool is_existing_folder(const fs::path& folder) noexcept {
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  return folder.is_absolute() && attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+result<std::uint64_t> file_size_of(const fs::path& file) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return std::nullopt;
+  if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) {
+    return last_windows_failure(fmt::format("examining {} failed", path_to_utf8(file)), file);
   }
-  return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return windows_failure(fmt::format("{} is a folder", path_to_utf8(file)), ERROR_FILE_NOT_FOUND, file);
+  }
+  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-unsigned long create_folders(const fs::path& folder, std::set<fs::path>& made) {
+result<std::wstring> file_identity(const fs::path& path) {
+  const unique_hfile handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) {
+    return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(path)), path);
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(handle.get(), &information)) {
+    return last_windows_failure(fmt::format("identifying {} failed", path_to_utf8(path)), path);
+  }
+  return fmt::format(L"{:08x}-{:08x}{:08x}", information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                     information.nFileIndexLow);
+}
+
+result<> create_folders(const fs::path& folder, std::set<fs::path>& made) {
   if (made.count(folder) || !folder.has_relative_path()) {
-    return 0;  // made before, or a drive's root
+    return {};  // made before, or a drive's root
   }
   if (::CreateDirectoryW(folder.c_str(), nullptr)) {
     made.insert(folder);
-    return 0;
+    return {};
   }
   DWORD code = ::GetLastError();
   if (code == ERROR_PATH_NOT_FOUND) {
-    if (const unsigned long parent = create_folders(folder.parent_path(), made)) {
+    if (result<> parent = create_folders(folder.parent_path(), made); !parent) {
       return parent;
     }
     code = ::CreateDirectoryW(folder.c_str(), nullptr) ? 0 : ::GetLastError();
   }
-  if (code == ERROR_ALREADY_EXISTS && examine_path(folder).kind == path_kind::folder) {
+  if (code == ERROR_ALREADY_EXISTS && is_existing_folder(folder)) {
     code = 0;
   }
   if (code == 0) {
     made.insert(folder);
   }
-  return code;
+  return done_or(code, fmt::format("creating the folder {} failed", path_to_utf8(folder)), folder);
 }
 
-unsigned long move_file(const fs::path& from, const fs::path& to, bool replace) noexcept {
+result<> move_file(const fs::path& from, const fs::path& to, bool replace) {
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-  return change_despite_read_only(to, [&] { return ::MoveFileExW(from.c_str(), to.c_str(), flags); });
+  const DWORD code =
+      change_despite_read_only(to, [&] { return ::MoveFileExW(from.c_str(), to.c_str(), flags); });
+  return done_or(code, fmt::format("moving {} to {} failed", path_to_utf8(from), path_to_utf8(to)), from);
 }
 
-unsigned long delete_file(const fs::path& file) noexcept {
+result<> rename_when_free(const fs::path& from, const fs::path& to) {
+  result<> renamed = move_file(from, to, false);
+  for (int attempt = 1; attempt < 20 && !renamed; ++attempt) {
+    if (renamed.error().code != ERROR_ACCESS_DENIED && renamed.error().code != ERROR_SHARING_VIOLATION) {
+      break;
+    }
+    ::Sleep(50);
+    renamed = move_file(from, to, false);
+  }
+  return renamed;
+}
+
+result<> delete_file(const fs::path& file) {
   const DWORD code = change_despite_read_only(file, [&] { return ::DeleteFileW(file.c_str()); });
-  return is_not_found(code) ? 0 : code;
+  return done_or(is_not_found_code(code) ? 0 : code, fmt::format("deleting {} failed", path_to_utf8(file)),
+                 file);
 }
 
-unsigned long remove_folder(const fs::path& folder) noexcept {
-  return change_despite_read_only(folder, [&] { return ::RemoveDirectoryW(folder.c_str()); });
+result<> remove_folder(const fs::path& folder) {
+  const DWORD code = change_despite_read_only(folder, [&] { return ::RemoveDirectoryW(folder.c_str()); });
+  return done_or(code, fmt::format("removing the folder {} failed", path_to_utf8(folder)), folder);
 }
 
-std::optional<std::string> list_tree(const fs::path& folder, folder_tree& tree, bool deep) {
-  fs::path failed;
-  const DWORD code = list_into(folder, tree, failed, deep);
-  if (code == 0) {
-    return std::nullopt;
-  }
-  if (failed == folder && is_not_found(code)) {
-    return std::nullopt;  // and nothing was listed
-  }
-  return describe_windows_error(fmt::format("listing {} failed", path_to_utf8(failed)), code);
-}
-
-unsigned long list_folder(const fs::path& folder, folder_tree& tree) {
-  fs::path failed;
-  return list_into(folder, tree, failed, false);
-}
-
-std::optional<std::string> remove_tree(const fs::path& folder) {
+result<folder_tree> list_tree(const fs::path& folder, depth how) {
   folder_tree tree;
-  if (auto failure = list_tree(folder, tree)) {
-    return failure;
+  if (result<> listed = list_into(folder, tree, how); !listed) {
+    return listed.error();
   }
-  if (examine_path(folder).kind != path_kind::folder) {
-    return std::nullopt;  // never there
+  return tree;
+}
+
+result<> remove_tree(const fs::path& folder) {
+  result<folder_tree> tree = list_tree(folder);
+  if (!tree) {
+    return is_not_found(tree.error()) && tree.error().object == folder ? result<>() : tree.error();
   }
-  std::optional<std::string> failure;
-  const auto note = [&](const char* what, const fs::path& path, DWORD code) {
-    if (code && !failure) {
-      failure = describe_windows_error(fmt::format("{} {} failed", what, path_to_utf8(path)), code);
+  result<> outcome;
+  const auto note = [&](result<> step) {
+    if (!step && outcome) {
+      outcome = std::move(step);
     }
   };
-  for (const fs::path& file : tree.files) {
-    note("deleting", file, delete_file(file));
+  for (const fs::path& file : tree->files) {
+    note(delete_file(file));
   }
-  for (const fs::path& link : tree.folder_links) {
-    note("deleting the link", link, remove_folder(link));
+  for (const fs::path& link : tree->file_links) {
+    note(delete_file(link));
   }
-  tree.folders.insert(tree.folders.begin(), folder);
-  std::for_each(tree.folders.rbegin(), tree.folders.rend(),
-                [&](const fs::path& below) { note("removing the folder", below, remove_folder(below)); });
-  return failure;
+  for (const fs::path& link : tree->folder_links) {
+    note(remove_folder(link));
+  }
+  tree->folders.insert(tree->folders.begin(), folder);
+  std::for_each(tree->folders.rbegin(), tree->folders.rend(),
+                [&](const fs::path& below) { note(remove_folder(below)); });
+  return outcome;
 }
 
-file_for_reading open_for_reading(const fs::path& file) {
+result<file_for_reading> open_for_reading(const fs::path& file) {
   // Sequential reading lets Windows read ahead.
-  unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+  unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!handle) {
-    throw windows_error(fmt::format("opening {} failed", path_to_utf8(file)), ::GetLastError());
+    return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(file)), file);
   }
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(handle.get(), &size)) {
-    throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
+    return last_windows_failure(fmt::format("reading {} failed", path_to_utf8(file)), file);
   }
-  return {std::move(handle), static_cast<unsigned long long>(size.QuadPart)};
+  return file_for_reading{std::move(handle), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
-std::string read_small_file(const fs::path& file, std::size_t largest) {
-  const auto [handle, size] = open_for_reading(file);
-  if (size > largest) {
-    throw windows_error(fmt::format("{} is larger than {} bytes", path_to_utf8(file), largest),
-                        ERROR_FILE_TOO_LARGE);
+result<std::string> read_small_file(const fs::path& file, std::size_t largest) {
+  result<file_for_reading> opened = open_for_reading(file);
+  if (!opened) {
+    return opened.error();
   }
-  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (opened->size > largest) {
+    return windows_failure(fmt::format("{} is larger than {} bytes", path_to_utf8(file), largest),
+                           ERROR_FILE_TOO_LARGE, file);
+  }
+  std::string bytes(static_cast<std::size_t>(opened->size), '\0');
   DWORD read = 0;
   if (!bytes.empty() &&
-      !::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-    throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
+      !::ReadFile(opened->handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return last_windows_failure(fmt::format("reading {} failed", path_to_utf8(file)), file);
   }
   bytes.resize(read);
   return bytes;
 }
 
-unsigned long write_new_file(const fs::path& file, std::string_view bytes) noexcept {
+result<> write_new_file(const fs::path& file, std::string_view bytes) {
+  const auto failed = [&] {
+    return last_windows_failure(fmt::format("writing {} failed", path_to_utf8(file)), file);
+  };
   const unique_hfile handle(
       ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) {
-    return ::GetLastError();
-  }
   DWORD written = 0;
-  if (!::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    return ::GetLastError();
+  if (!handle ||
+      !::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    return failed();
+  }
+  if (written != bytes.size()) {
+    return windows_failure(fmt::format("writing {} failed", path_to_utf8(file)), ERROR_WRITE_FAULT, file);
   }
   // On the disk before anything is renamed to trust it: a power cut must
   // not leave a committed name on an empty file.
-  if (written != bytes.size()) {
-    return ERROR_WRITE_FAULT;
+  return ::FlushFileBuffers(handle.get()) ? result<>() : failed();
+}
+
+result<> replace_file(const fs::path& file, std::string_view bytes) {
+  fs::path fresh = file;
+  fresh += L".new";
+  (void)delete_file(fresh);  // one that a killed run left; if it stays, writing says why
+  result<> replaced = write_new_file(fresh, bytes);
+  if (replaced) {
+    replaced = move_file(fresh, file, true);
   }
-  return ::FlushFileBuffers(handle.get()) ? 0 : ::GetLastError();
+  if (!replaced) {
+    (void)delete_file(fresh);  // nothing to be done about a second failure: the first is told
+  }
+  return replaced;
 }

@@ -1,21 +1,31 @@
 #pragma once
 
+#include "base/failure.hpp"
 #include "system/handle.hpp"
 
+#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// File operations on a game folder as Windows performs them, each reporting
-// a failure by its Windows error code (0: done). Read-only files and folders
-// (as a disc leaves them) are changed like any other.
+// Files and folders as Windows sees and changes them. Read-only files and
+// folders (as a disc leaves them) are changed like any other. A failure
+// names the path and carries Windows' code.
 
 // Whether `a` and `b` name the same file as Windows compares names: letter
 // case aside, by the system's own case mapping. Throws nothing.
 bool same_file_name(const std::filesystem::path& a, const std::filesystem::path& b) noexcept;
+
+// Orders paths as Windows compares names, letter case aside, so that a map
+// finds a file whatever the case it is named in. Throws nothing.
+struct file_name_less {
+  bool operator()(const std::filesystem::path& a, const std::filesystem::path& b) const noexcept;
+};
+
+// Whether `failed` says that a file or folder is not there.
+bool is_not_found(const failure& failed) noexcept;
 
 // What stands at a path.
 enum class path_kind {
@@ -23,83 +33,99 @@ enum class path_kind {
   no_folder,  // a folder on the way to it is missing (or is a file)
   file,       // a file, or a link to one
   folder,     // a folder, or a link to one
-  unknown,    // Windows cannot tell; `error` says why
-};
-
-struct path_state {
-  path_kind kind = path_kind::none;
-  unsigned long error = 0;  // the Windows code when the kind is unknown
 };
 
 // What stands at `path` itself (a link at its end is not followed). Only
-// Windows' "file not found" and "path not found" mean that nothing is there.
-// Throws nothing.
-path_state examine_path(const std::filesystem::path& path) noexcept;
+// Windows' "file not found" and "path not found" mean that nothing is there;
+// the failure is Windows' when it cannot tell. Throws only std::bad_alloc.
+[[nodiscard]] result<path_kind> examine_path(const std::filesystem::path& path);
 
-// The size of the file `file`, or nothing when there is no such file (or it
-// is a folder, or cannot be examined). Throws nothing.
-std::optional<unsigned long long> file_size_of(const std::filesystem::path& file) noexcept;
+// Whether `folder` is a full path (drive or share and root) to a folder that
+// exists now. A relative path would be taken against the current folder,
+// where the patch would land beside the installer. Throws nothing.
+bool is_existing_folder(const std::filesystem::path& folder) noexcept;
+
+// The size of the file `file`; a failure (not found, for a folder too) when
+// there is no such file. Throws only std::bad_alloc.
+[[nodiscard]] result<std::uint64_t> file_size_of(const std::filesystem::path& file);
+
+// What names a file or folder on this machine whatever path leads to it (a
+// letter case, a short name, a link, another drive letter): its volume's
+// serial number and its index on that volume, as hexadecimal text. Throws
+// only std::bad_alloc.
+[[nodiscard]] result<std::wstring> file_identity(const std::filesystem::path& path);
 
 // Creates `folder` and the folders above it that are missing, asking Windows
-// only about those not in `made`, to which it adds them. Returns 0 or the
-// Windows code. Throws only std::bad_alloc.
-unsigned long create_folders(const std::filesystem::path& folder, std::set<std::filesystem::path>& made);
+// only about those not in `made`, to which it adds them. Throws only
+// std::bad_alloc.
+[[nodiscard]] result<> create_folders(const std::filesystem::path& folder,
+                                      std::set<std::filesystem::path>& made);
 
 // Renames the file `from` to `to` (on one volume, so no data moves), with no
-// file at `to` allowed (replace false) or replacing the one there. Returns 0
-// or the Windows code. Throws nothing.
-unsigned long move_file(const std::filesystem::path& from, const std::filesystem::path& to,
-                        bool replace) noexcept;
+// file at `to` allowed (replace false) or replacing the one there. Throws
+// only std::bad_alloc.
+[[nodiscard]] result<> move_file(const std::filesystem::path& from, const std::filesystem::path& to,
+                                 bool replace);
 
-// Deletes the file `file`. Returns 0 when it is gone, also when it was never
-// there, or the Windows code. Throws nothing.
-unsigned long delete_file(const std::filesystem::path& file) noexcept;
+// Renames `from` to `to` (no file there allowed), trying again for a second
+// while a virus scanner reading a file just moved keeps it from happening.
+// Throws only std::bad_alloc.
+[[nodiscard]] result<> rename_when_free(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Removes the folder `folder` when it is empty. Returns 0 or the Windows
-// code. Throws nothing.
-unsigned long remove_folder(const std::filesystem::path& folder) noexcept;
+// Deletes the file `file`; done also when it was never there. Throws only
+// std::bad_alloc.
+[[nodiscard]] result<> delete_file(const std::filesystem::path& file);
 
-// Everything below a folder, as full paths.
+// Removes the folder `folder` when it is empty. Throws only std::bad_alloc.
+[[nodiscard]] result<> remove_folder(const std::filesystem::path& folder);
+
+// Everything below a folder, as full paths, in the order Windows lists it,
+// depth first. Links (symbolic links and junctions, which stand for another
+// place) are listed apart and never entered; other reparse points
+// (placeholders of a synced cloud folder) are ordinary files and folders.
 struct folder_tree {
   std::vector<std::filesystem::path> files;
+  std::vector<std::uint64_t> sizes;                 // of each of `files`
   std::vector<std::filesystem::path> folders;       // parents before their subfolders
   std::vector<std::filesystem::path> folder_links;  // links to folders, not entered
+  std::vector<std::filesystem::path> file_links;    // links to files
 };
 
-// Lists everything below `folder` into `tree` (only what is in it, unless
-// `deep`), without entering links; a missing folder gives an empty tree. Nothing, or what failed with the
-// Windows code when a folder cannot be listed (`tree` then holds what was
-// listed so far). Throws only std::bad_alloc.
-std::optional<std::string> list_tree(const std::filesystem::path& folder, folder_tree& tree,
-                                     bool deep = true);
+// How far list_tree goes.
+enum class depth { folder_only, whole_tree };
 
-// Lists what is in `folder` itself into `tree`. Returns 0, or the Windows
-// code when it cannot be listed, a missing folder included. Throws only
-// std::bad_alloc.
-unsigned long list_folder(const std::filesystem::path& folder, folder_tree& tree);
+// Lists what is below `folder`. A failure names the folder that could not
+// be listed (`folder` itself missing included: is_not_found tells). Throws
+// only std::bad_alloc.
+[[nodiscard]] result<folder_tree> list_tree(const std::filesystem::path& folder,
+                                            depth how = depth::whole_tree);
 
-// Deletes `folder` and everything below it (links, not what they lead to).
-// Nothing when it is gone (also when it was never there), else what failed
-// first, with the Windows code: everything else is still deleted, or nothing
-// when the folder cannot be listed. Throws only std::bad_alloc.
-std::optional<std::string> remove_tree(const std::filesystem::path& folder);
+// Deletes `folder` and everything below it (links, not what they lead to);
+// done also when it was never there. On a failure, everything else is still
+// deleted (nothing, when the folder cannot be listed), and the first failure
+// is given. Throws only std::bad_alloc.
+[[nodiscard]] result<> remove_tree(const std::filesystem::path& folder);
 
 // A file opened for reading from start to end, and its size.
 struct file_for_reading {
   unique_hfile handle;
-  unsigned long long size = 0;
+  std::uint64_t size = 0;
 };
 
-// Opens `file` to be read once from start to end, letting others read and
-// delete it meanwhile. Throws windows_error naming the file when it cannot
-// be opened (code() tells "not found" apart) or its size asked.
-file_for_reading open_for_reading(const std::filesystem::path& file);
+// Opens `file` to be read once from start to end, letting others read,
+// write and delete it meanwhile (a launcher may be writing its files).
+// Throws only std::bad_alloc.
+[[nodiscard]] result<file_for_reading> open_for_reading(const std::filesystem::path& file);
 
-// The bytes of the file `file`, which may be read by others meanwhile.
-// Throws windows_error naming the file when it cannot be opened or read
-// (code() tells "not found" apart), or is larger than `largest` bytes.
-std::string read_small_file(const std::filesystem::path& file, std::size_t largest);
+// The bytes of the file `file`, which others may read meanwhile; a failure
+// too when it is larger than `largest` bytes. Throws only std::bad_alloc.
+[[nodiscard]] result<std::string> read_small_file(const std::filesystem::path& file, std::size_t largest);
 
 // Writes `bytes` as the new file `file` (none may be there) and flushes it
-// to the disk. Returns 0 or the Windows code. Throws nothing.
-unsigned long write_new_file(const std::filesystem::path& file, std::string_view bytes) noexcept;
+// to the disk. Throws only std::bad_alloc.
+[[nodiscard]] result<> write_new_file(const std::filesystem::path& file, std::string_view bytes);
+
+// Replaces the file `file` (or makes it) with `bytes` in one step: whoever
+// reads it sees the old bytes or the new ones, never a part. Throws only
+// std::bad_alloc.
+[[nodiscard]] result<> replace_file(const std::filesystem::path& file, std::string_view bytes);

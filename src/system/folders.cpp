@@ -1,38 +1,34 @@
 #include "system/folders.hpp"
 
-#include "system/links.hpp"
+#include "system/handle.hpp"
 
 #include <windows.h>
 // After windows.h, which they need.
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <array>
-#include <memory>
-#include <system_error>
+#include <string>
 
 namespace {
 
-struct task_memory_freer {
-  void operator()(wchar_t* text) const noexcept { ::CoTaskMemFree(text); }
-};
-
 std::optional<std::filesystem::path> known_folder(REFKNOWNFOLDERID id) {
-  wchar_t* text = nullptr;
-  const HRESULT result = ::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &text);
   // The text is the caller's to free, even when the call fails.
-  const std::unique_ptr<wchar_t, task_memory_freer> owned(text);
-  if (FAILED(result) || !text) {
+  unique_cotaskmem_string text;
+  if (FAILED(::SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, text.put())) || !text) {
     return std::nullopt;
   }
-  return std::filesystem::path(text);
+  return std::filesystem::path(text.get());
 }
+
+// The longest path Windows has, and its terminator.
+constexpr DWORD longest_path = 32768;
 
 }  // namespace
 
-bool is_existing_folder(const std::filesystem::path& folder) noexcept {
-  std::error_code error;
-  return folder.is_absolute() && std::filesystem::is_directory(folder, error);
+std::filesystem::path executable_folder() {
+  std::wstring path(longest_path, L'\0');
+  path.resize(::GetModuleFileNameW(nullptr, path.data(), longest_path));
+  return std::filesystem::path(path).parent_path();
 }
 
 std::optional<std::filesystem::path> program_data_folder() { return known_folder(FOLDERID_ProgramData); }
@@ -42,16 +38,16 @@ std::optional<std::filesystem::path> roaming_app_data_folder() {
 }
 
 std::optional<std::filesystem::path> temporary_folder() {
-  std::array<wchar_t, MAX_PATH + 1> buffer{};
+  std::wstring buffer(MAX_PATH + 1, L'\0');
   const DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
   if (length == 0 || length >= buffer.size()) {
     return std::nullopt;
   }
+  buffer.resize(length);
   // A short (8.3) element would not compare equal to the long name.
-  std::array<wchar_t, 32768> long_form{};
-  const DWORD long_length =
-      ::GetLongPathNameW(buffer.data(), long_form.data(), static_cast<DWORD>(long_form.size()));
-  std::filesystem::path folder(long_length > 0 && long_length < long_form.size() ? long_form.data()
-                                                                                 : buffer.data());
+  std::wstring long_form(longest_path, L'\0');
+  const DWORD long_length = ::GetLongPathNameW(buffer.c_str(), long_form.data(), longest_path);
+  long_form.resize(long_length < longest_path ? long_length : 0);
+  std::filesystem::path folder(long_form.empty() ? buffer : long_form);
   return folder.has_filename() ? folder : folder.parent_path();
 }

@@ -2,19 +2,37 @@
 
 #include <algorithm>
 
-std::wostream& search_log::lines() {
-  if (!file_) {
-    file_.emplace("install_log.log", std::ios::out | std::ios::trunc);
+namespace {
+
+// The bytes of a line as the log stores it.
+std::string stored_bytes(const std::wstring& line) {
+  std::string bytes;
+  for (const wchar_t unit : line) {
+    if (unit == L'\n') {
+      bytes += '\r';
+    }
+    bytes += static_cast<char>(unit);
   }
-  return *file_;
+  return bytes;
 }
 
-std::wstring log_safe(std::wstring line) {
-  // The stream narrows through the classic locale, which has no byte for a
-  // code unit above U+00FF: it would put the stream in the bad state and lose
-  // this line and every later one (a library in a Cyrillic or Japanese
-  // folder). One '?' in its place keeps the rest of the log.
+}  // namespace
+
+void search_log::write_line(std::wstring line) {
+  // A code unit above U+00FF has no byte in the log; one '?' in its place
+  // keeps the rest of the line (a library in a Cyrillic or Japanese folder).
   std::replace_if(
       line.begin(), line.end(), [](wchar_t unit) { return unit > 0xFF; }, L'?');
-  return line;
+  if (!opened_ && !path_.empty()) {
+    opened_ = true;
+    file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  if (file_) {
+    const std::string bytes = stored_bytes(line);
+    DWORD written = 0;
+    // A line that cannot be written is lost; the search goes on.
+    ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  lines_.push_back(std::move(line));
 }

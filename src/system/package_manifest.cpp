@@ -1,7 +1,9 @@
 #include "system/package_manifest.hpp"
 
-#include "system/com.hpp"
+#include "system/handle.hpp"
 #include "system/system_library.hpp"
+#include "system/text.hpp"
+#include "system/windows_error.hpp"
 
 #include <windows.h>
 // After windows.h, which they need.
@@ -14,15 +16,18 @@ namespace {
 
 using create_xml_reader_function = HRESULT WINAPI(REFIID, void**, IMalloc*);
 
-// The reader, with its input open; or the HRESULT of what failed.
+// The reader, with its input open.
 struct opened_reader {
-  HRESULT status = S_OK;
-  unique_module library;  // released after the reader and the stream
+  unique_hmodule library;  // released after the reader and the stream
   com_ptr<IStream> stream;
   com_ptr<IXmlReader> reader;
 };
 
-opened_reader open_reader(const std::filesystem::path& file) {
+failure reading_failure(const std::filesystem::path& file, HRESULT status) {
+  return hresult_failure("reading " + path_to_utf8(file) + " failed", status, file);
+}
+
+result<opened_reader> open_reader(const std::filesystem::path& file) {
   opened_reader opened;
   // xmllite.dll is no KnownDLL.
   opened.library = load_system_library(L"xmllite.dll");
@@ -30,21 +35,18 @@ opened_reader open_reader(const std::filesystem::path& file) {
                            ? function_of<create_xml_reader_function>(opened.library.get(), "CreateXmlReader")
                            : nullptr;
   if (!create) {
-    opened.status = HRESULT_FROM_WIN32(::GetLastError());
-    return opened;
+    return reading_failure(file, HRESULT_FROM_WIN32(::GetLastError()));
   }
-  IStream* stream = nullptr;
-  opened.status = ::SHCreateStreamOnFileEx(file.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
-                                           FILE_ATTRIBUTE_NORMAL, FALSE, nullptr, &stream);
-  opened.stream.reset(stream);
-  if (FAILED(opened.status)) {
-    return opened;
+  HRESULT status = ::SHCreateStreamOnFileEx(file.c_str(), STGM_READ | STGM_SHARE_DENY_NONE,
+                                            FILE_ATTRIBUTE_NORMAL, FALSE, nullptr, opened.stream.put());
+  if (SUCCEEDED(status)) {
+    status = create(__uuidof(IXmlReader), reinterpret_cast<void**>(opened.reader.put()), nullptr);
   }
-  IXmlReader* reader = nullptr;
-  opened.status = create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr);
-  opened.reader.reset(reader);
-  if (SUCCEEDED(opened.status)) {
-    opened.status = reader->SetInput(opened.stream.get());
+  if (SUCCEEDED(status)) {
+    status = opened.reader->SetInput(opened.stream.get());
+  }
+  if (FAILED(status)) {
+    return reading_failure(file, status);
   }
   return opened;
 }
@@ -60,12 +62,14 @@ bool is_identity(IXmlReader& reader) {
 
 }  // namespace
 
-package_identity read_package_identity(const std::filesystem::path& file) {
-  const opened_reader opened = open_reader(file);
-  if (FAILED(opened.status)) {
-    return {opened.status, {}};
+result<std::wstring> read_package_identity(const std::filesystem::path& file) {
+  const result<opened_reader> opened = open_reader(file);
+  if (!opened) {
+    return opened.error();
   }
-  IXmlReader& reader = *opened.reader;
+  IXmlReader& reader = *opened->reader.get();
+  const failure no_identity(path_to_utf8(file) + " names no package identity", file, S_FALSE,
+                            code_kind::hresult);
   XmlNodeType type = XmlNodeType_None;
   HRESULT status = S_OK;
   while ((status = reader.Read(&type)) == S_OK) {
@@ -75,9 +79,18 @@ package_identity read_package_identity(const std::filesystem::path& file) {
     const wchar_t* value = nullptr;
     UINT length = 0;
     if (reader.MoveToAttributeByName(L"Name", nullptr) != S_OK || FAILED(reader.GetValue(&value, &length))) {
-      return {S_FALSE, {}};
+      return no_identity;
     }
-    return {S_OK, std::wstring(value, length)};
+    return std::wstring(value, length);
   }
-  return {FAILED(status) ? status : S_FALSE, {}};
+  return FAILED(status) ? reading_failure(file, status) : no_identity;
+}
+
+long manifest_status(const result<std::wstring>& read) noexcept {
+  if (read) {
+    return S_OK;
+  }
+  const failure& failed = read.error();
+  return failed.kind == code_kind::hresult ? static_cast<long>(failed.code)
+                                           : static_cast<long>(HRESULT_FROM_WIN32(failed.code));
 }

@@ -1,15 +1,12 @@
 #include "system/registry.hpp"
 
+#include "system/handle.hpp"
+#include "system/text.hpp"
+#include "system/windows_error.hpp"
+
 #include <array>
-#include <memory>
-#include <type_traits>
 
 namespace {
-
-struct key_closer {
-  void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
-};
-using unique_key = std::unique_ptr<std::remove_pointer_t<HKEY>, key_closer>;
 
 REGSAM view_flag(registry_view view) {
   switch (view) {
@@ -23,27 +20,35 @@ REGSAM view_flag(registry_view view) {
   return 0;
 }
 
+failure read_failure(const std::wstring& subkey, const std::wstring& value_name, LSTATUS status) {
+  return windows_failure("reading " + narrow_utf16(value_name) + " of " + narrow_utf16(subkey) + " failed",
+                         static_cast<unsigned long>(status));
+}
+
 }  // namespace
 
-registry_string read_registry_string(HKEY root, const std::wstring& subkey, const std::wstring& value_name,
-                                     registry_view view) {
+result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
+                                          const std::wstring& value_name, registry_view view) {
   // The key is opened first because RegGetValueW's own view flags do nothing
   // before Windows 10; opening it is all that RegGetValueW would do itself,
   // so the statuses are the same.
-  HKEY opened = nullptr;
-  LSTATUS status = ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view_flag(view), &opened);
+  unique_hkey key;
+  LSTATUS status = ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view_flag(view), key.put());
   if (status != ERROR_SUCCESS) {
-    return {status, {}};
+    return read_failure(subkey, value_name, status);
   }
-  const unique_key key(opened);
   std::array<wchar_t, MAX_PATH> buffer{};
   DWORD bytes = sizeof(buffer);
   status =
       ::RegGetValueW(key.get(), nullptr, value_name.c_str(), RRF_RT_REG_SZ, nullptr, buffer.data(), &bytes);
   if (status != ERROR_SUCCESS) {
-    return {status, {}};  // the buffer and the byte count mean nothing now
+    return read_failure(subkey, value_name, status);  // the buffer and the byte count mean nothing now
   }
   // The byte count includes the terminating NUL.
   const std::size_t units = bytes / sizeof(wchar_t);
-  return {status, std::wstring(buffer.data(), units > 0 ? units - 1 : 0)};
+  return std::wstring(buffer.data(), units > 0 ? units - 1 : 0);
+}
+
+long registry_status(const result<std::wstring>& read) noexcept {
+  return read ? ERROR_SUCCESS : static_cast<long>(read.error().code);
 }

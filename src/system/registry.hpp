@@ -1,8 +1,11 @@
 #pragma once
 
+#include "base/failure.hpp"
+
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Which registry a 64-bit program reads below HKLM\SOFTWARE, where Windows
 // keeps 32-bit programs' keys apart (SOFTWARE\WOW6432Node in the 64-bit view).
@@ -12,15 +15,14 @@ enum class registry_view {
   wow64_64,  // the 64-bit programs' keys
 };
 
-// One read of a string value.
-struct registry_string {
-  long status = 0;    // ERROR_SUCCESS or the platform's error code
-  std::wstring text;  // the text without its terminator; empty on failure
-};
+// The REG_SZ value `value_name` of `root`\`subkey` in `view`, read into room
+// for 259 characters and the terminator, without its terminator. A missing
+// key or value, a value of another type, a longer text or a key that may
+// not be read is a failure whose code is Windows' (an LSTATUS). Throws only
+// std::bad_alloc.
+[[nodiscard]] result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
+                                                        const std::wstring& value_name, registry_view view);
 
-// Reads the REG_SZ value `value_name` of `root`\`subkey` in `view`, into room
-// for 259 characters and the terminator. A missing key or value, a value of
-// another type, a longer text or a key that may not be read gives the
-// platform's error code and no text. Throws only std::bad_alloc.
-registry_string read_registry_string(HKEY root, const std::wstring& subkey, const std::wstring& value_name,
-                                     registry_view view);
+// The status that a registry read is logged with: 0 when it gave a value,
+// else Windows' code.
+long registry_status(const result<std::wstring>& read) noexcept;

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -23,10 +25,10 @@ namespace {
 // Read in pieces this large: few calls, and memory that stays small.
 constexpr DWORD piece_size = 1 << 20;
 
-unique_module load_bcrypt() {
-  unique_module module = load_system_library(L"bcrypt.dll");
+unique_hmodule load_bcrypt() {
+  unique_hmodule module = load_system_library(L"bcrypt.dll");
   if (!module) {
-    throw windows_error("loading bcrypt.dll from System32 failed", ::GetLastError());
+    throw installer_error(last_windows_failure("loading bcrypt.dll from System32 failed"));
   }
   return module;
 }
@@ -35,7 +37,7 @@ template <class function_type>
 function_type* bcrypt_function(HMODULE module, const char* name) {
   auto* const function = function_of<function_type>(module, name);
   if (!function) {
-    throw windows_error(fmt::format("bcrypt.dll has no {}", name), ::GetLastError());
+    throw installer_error(last_windows_failure(fmt::format("bcrypt.dll has no {}", name)));
   }
   return function;
 }
@@ -44,7 +46,7 @@ function_type* bcrypt_function(HMODULE module, const char* name) {
 
 // The library and the functions of it that hashing uses.
 struct bcrypt_library {
-  unique_module module = load_bcrypt();
+  unique_hmodule module = load_bcrypt();
   decltype(&::BCryptOpenAlgorithmProvider) open =
       bcrypt_function<decltype(::BCryptOpenAlgorithmProvider)>(module.get(), "BCryptOpenAlgorithmProvider");
   decltype(&::BCryptCloseAlgorithmProvider) close =
@@ -66,9 +68,10 @@ struct bcrypt_library {
   bcrypt_library(const bcrypt_library&) = delete;
   bcrypt_library& operator=(const bcrypt_library&) = delete;
 
+  // BCrypt answers with an NTSTATUS, which is no Windows code.
   static void check(NTSTATUS status, const char* operation) {
     if (status < 0) {
-      throw windows_error(fmt::format("{} failed", operation), static_cast<unsigned long>(status));
+      throw installer_error(ntstatus_failure(fmt::format("{} failed", operation), status));
     }
   }
 };
@@ -103,13 +106,95 @@ class running_hash {
   BCRYPT_HASH_HANDLE hash_ = nullptr;
 };
 
+// Hashes files on several threads; the calling thread tells the progress.
+class hashing_pool {
+ public:
+  explicit hashing_pool(const std::vector<fs::path>& files) : files_(files), outcomes_(files.size()) {}
+
+  // Hashes every file, or stops when `progress` says so.
+  void run(const hash_progress& progress) {
+    const unsigned workers = std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 4);
+    std::vector<std::jthread> threads;
+    for (unsigned worker = 0; worker < workers && worker < files_.size(); ++worker) {
+      threads.emplace_back([this] { work(); });
+    }
+    std::unique_lock lock(mutex_);
+    while (progress && finished_ < files_.size() && !stop_) {
+      changed_.wait_for(lock, std::chrono::milliseconds(50));
+      lock.unlock();
+      stop_ = !progress(done_, files_[current_]);
+      lock.lock();
+    }
+  }  // the workers end with the threads
+
+  result<std::vector<std::optional<std::string>>> digests() const {
+    std::vector<std::optional<std::string>> hex;
+    for (const std::optional<result<sha256_digest>>& outcome : outcomes_) {
+      if (!outcome) {
+        return windows_failure("hashing was cancelled", ERROR_CANCELLED);
+      }
+      if (*outcome) {
+        hex.push_back(to_hex(**outcome));
+      } else if (is_not_found(outcome->error())) {
+        hex.emplace_back();
+      } else {
+        return outcome->error();
+      }
+    }
+    return hex;
+  }
+
+ private:
+  void work() {
+    for (std::size_t index; !stop_ && (index = next_++) < files_.size();) {
+      current_ = index;
+      outcomes_[index] = hash(files_[index]);
+      if (!*outcomes_[index] && outcomes_[index]->error().code == ERROR_CANCELLED) {
+        outcomes_[index].reset();
+      }
+      const std::lock_guard lock(mutex_);
+      ++finished_;
+      changed_.notify_one();
+    }
+  }
+
+  // Nothing may leave a worker thread: a failure of BCrypt is the file's.
+  result<sha256_digest> hash(const fs::path& file) {
+    std::uint64_t counted = 0;
+    try {
+      return hasher_.of_file(file, [&](std::uint64_t read) {
+        done_ += read - counted;
+        counted = read;
+        return !stop_;
+      });
+    } catch (const installer_error& error) {
+      return error.why();
+    } catch (const std::bad_alloc&) {
+      return windows_failure("hashing " + path_to_utf8(file) + " failed", ERROR_NOT_ENOUGH_MEMORY, file);
+    }
+  }
+
+  const sha256 hasher_;
+  const std::vector<fs::path>& files_;
+  std::vector<std::optional<result<sha256_digest>>> outcomes_;
+  std::atomic<std::size_t> next_ = 0;
+  std::atomic<std::size_t> current_ = 0;
+  std::atomic<std::uint64_t> done_ = 0;
+  std::atomic<bool> stop_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t finished_ = 0;
+};
+
 }  // namespace
 
 std::string to_hex(const sha256_digest& digest) {
+  static constexpr char digits[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(2 * digest.size());
   for (const std::uint8_t byte : digest) {
-    hex += fmt::format("{:02x}", byte);
+    hex += digits[byte >> 4];
+    hex += digits[byte & 0xF];
   }
   return hex;
 }
@@ -124,58 +209,45 @@ sha256_digest sha256::of(std::string_view bytes) const {
   return hash.finish();
 }
 
-std::optional<sha256_digest> sha256::of_file(const fs::path& file, const hash_progress& progress) const {
-  const auto [handle, size] = open_for_reading(file);
+result<sha256_digest> sha256::of_file(const fs::path& file,
+                                      const std::function<bool(std::uint64_t)>& read) const {
+  result<file_for_reading> opened = open_for_reading(file);
+  if (!opened) {
+    return opened.error();
+  }
   // Most patch files are small: a piece as large as the file (the end of
   // the file is seen as a read of nothing), and not cleared first.
-  const DWORD room = static_cast<DWORD>(std::clamp<unsigned long long>(size + 1, 1, piece_size));
+  const DWORD room = static_cast<DWORD>(std::clamp<std::uint64_t>(opened->size + 1, 1, piece_size));
   const auto piece = std::make_unique_for_overwrite<char[]>(room);
   running_hash hash(*library_);
   std::uint64_t done = 0;
   while (true) {
-    DWORD read = 0;
-    if (!::ReadFile(handle.get(), piece.get(), room, &read, nullptr)) {
-      throw windows_error(fmt::format("reading {} failed", path_to_utf8(file)), ::GetLastError());
+    DWORD got = 0;
+    if (!::ReadFile(opened->handle.get(), piece.get(), room, &got, nullptr)) {
+      return last_windows_failure(fmt::format("reading {} failed", path_to_utf8(file)), file);
     }
-    if (read == 0) {
+    if (got == 0) {
       return hash.finish();
     }
-    hash.add(piece.get(), read);
-    done += read;
-    if (progress && !progress(done)) {
-      return std::nullopt;
+    hash.add(piece.get(), got);
+    done += got;
+    if (read && !read(done)) {
+      return windows_failure(fmt::format("reading {} was cancelled", path_to_utf8(file)), ERROR_CANCELLED,
+                             file);
     }
   }
 }
 
-std::vector<std::optional<std::string>> hex_digests_of_files(const std::vector<fs::path>& files) {
-  const sha256 hasher;
-  std::vector<std::optional<std::string>> digests(files.size());
-  std::vector<std::exception_ptr> failures(files.size());
-  std::atomic<std::size_t> next = 0;
-  const auto hash_files = [&] {
-    for (std::size_t index; (index = next++) < files.size();) {
-      try {
-        digests[index] = to_hex(*hasher.of_file(files[index]));
-      } catch (const windows_error& error) {
-        if (error.code() != ERROR_FILE_NOT_FOUND && error.code() != ERROR_PATH_NOT_FOUND) {
-          failures[index] = std::current_exception();
-        }
-      } catch (...) {
-        failures[index] = std::current_exception();
-      }
-    }
-  };
-  {
-    std::vector<std::jthread> workers;
-    for (unsigned worker = 0; worker < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++worker) {
-      workers.emplace_back(hash_files);
-    }
-  }  // the workers end with this scope
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) {
-      std::rethrow_exception(failure);
-    }
+result<std::vector<std::optional<std::string>>> sha256_of_files(const std::vector<fs::path>& files,
+                                                                const hash_progress& progress) {
+  if (files.empty()) {
+    return std::vector<std::optional<std::string>>{};
   }
-  return digests;
+  try {
+    hashing_pool pool(files);
+    pool.run(progress);
+    return pool.digests();
+  } catch (const installer_error& error) {  // BCrypt cannot be had
+    return error.why();
+  }
 }

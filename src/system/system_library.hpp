@@ -1,22 +1,14 @@
 #pragma once
 
+#include "system/handle.hpp"
+
 #include <windows.h>
-
-#include <memory>
-#include <type_traits>
-
-struct library_freer {
-  void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
-};
-
-// Owns a loaded DLL and frees it when it goes out of scope.
-using unique_module = std::unique_ptr<std::remove_pointer_t<HMODULE>, library_freer>;
 
 // Loads the system DLL `name` (e.g. L"bcrypt.dll") by its full path in
 // System32, never through a search that could reach the installer's own
 // folder: for the DLLs that are no KnownDLL. Empty when it cannot be loaded,
 // with GetLastError() saying why. Throws nothing.
-unique_module load_system_library(const wchar_t* name) noexcept;
+unique_hmodule load_system_library(const wchar_t* name) noexcept;
 
 // The function `name` of `module` as a `function_type*`, or null (with
 // GetLastError() saying why). Throws nothing.

@@ -12,10 +12,16 @@ std::wstring widen_utf8(const std::string& text) {
   return wide;
 }
 
-std::string path_to_utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
+std::string narrow_utf16(std::wstring_view text) {
+  // No UTF-16 unit yields more than three UTF-8 bytes.
+  std::string narrow(3 * text.size() + 1, '\0');
+  const int written = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                            narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
+  narrow.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+  return narrow;
 }
+
+std::string path_to_utf8(const std::filesystem::path& path) { return narrow_utf16(path.native()); }
 
 std::filesystem::path path_from_utf8(const std::string& text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end())).make_preferred();

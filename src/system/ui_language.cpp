@@ -12,5 +12,5 @@ std::string user_interface_language() {
   if (::LCIDToLocaleName(locale, name.data(), static_cast<int>(name.size()), 0) == 0) {
     return "en";
   }
-  return path_to_utf8(std::wstring(name.data()));
+  return narrow_utf16(name.data());
 }

@@ -1,25 +1,38 @@
 #pragma once
 
-#include <stdexcept>
+#include "base/failure.hpp"
+
+#include <windows.h>
+
+#include <filesystem>
 #include <string>
 
-// How every failure text names a Windows error code: "<what> (error <code>:
-// <Windows' own words for it, in the user's language>)", for example "the
-// game file C:\Games\a.dat could not be moved aside (error 32: The process
-// cannot access the file because it is being used by another process.)";
-// "(error <code>)" alone when Windows has no words for it. `code` is a
-// Windows code (GetLastError(), an LSTATUS), never a C library errno.
-// Throws only std::bad_alloc.
+// Failures of Windows calls, in the one form every module reports them:
+// what failed, and Windows' own words for its code, in the user's language:
+// "<what> (error <code>: <words>)", or "(error <code>)" alone when Windows
+// has no words for it. A code is always a Windows code (never a C library
+// errno): an NTSTATUS is turned into the code it stands for, an HRESULT of
+// the Win32 facility into its code. Each throws only std::bad_alloc.
+
+// `what` with Windows' words for `code`.
 std::string describe_windows_error(const std::string& what, unsigned long code);
 
-// A Windows call that failed: what() as describe_windows_error gives it, and
-// the Windows code for callers that tell some codes apart.
-class windows_error : public std::runtime_error {
- public:
-  windows_error(const std::string& what, unsigned long code)
-      : std::runtime_error(describe_windows_error(what, code)), code_(code) {}
-  unsigned long code() const noexcept { return code_; }
+// The failure `code` (GetLastError(), an LSTATUS) of the call that `what`
+// names, on `object`.
+failure windows_failure(const std::string& what, unsigned long code, std::filesystem::path object = {});
 
- private:
-  unsigned long code_;
-};
+// The failure of the call that `what` names, with the calling thread's last
+// error (GetLastError()).
+failure last_windows_failure(const std::string& what, std::filesystem::path object = {});
+
+// The failure `result` of the COM call that `what` names: as
+// windows_failure for the Win32 facility; else "<what> (error 0x8...:
+// <words>)", of code_kind::hresult.
+failure hresult_failure(const std::string& what, HRESULT result, std::filesystem::path object = {});
+
+// The failure `status` of a call that returns an NTSTATUS (BCrypt's), as
+// the Windows code that it stands for.
+failure ntstatus_failure(const std::string& what, LONG status);
+
+// Throws installer_error with hresult_failure when `result` is a failure.
+void throw_if_failed(HRESULT result, const std::string& what);

@@ -1,5 +1,7 @@
 #include "texts/message_texts.hpp"
 
+#include "base/ascii.hpp"
+
 #include <fmt/args.h>
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -19,13 +21,6 @@ const char* const field_names[] = {"game",   "file", "folder", "versions", "exec
 // The table: key -> language -> text. Built into the program, and read
 // once per message_texts.
 json table() { return json::parse(messages_json); }
-
-std::string lower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-  return result;
-}
 
 std::vector<std::string> languages_of(const json& messages) {
   std::vector<std::string> languages;
@@ -106,10 +101,10 @@ std::string message_texts::operator()(std::string_view key, const text_fields& f
 }
 
 std::string table_language(std::string_view tag) {
-  const std::string wanted = lower(tag);
+  const std::string wanted = ascii_lower(tag);
   const std::vector<std::string> languages = languages_of(table());
   for (const std::string& language : languages) {
-    if (lower(language) == wanted) {
+    if (ascii_lower(language) == wanted) {
       return language;
     }
   }
@@ -123,7 +118,7 @@ std::string table_language(std::string_view tag) {
     return "pt-BR";
   }
   for (const std::string& language : languages) {
-    if (lower(language) == primary) {
+    if (ascii_lower(language) == primary) {
       return language;
     }
   }

@@ -1,6 +1,7 @@
 // Reads the built installer's resources back: the icon group and the
 // manifest that a player's Windows shows and obeys.
 #include "support/test_support.hpp"
+#include "system/handle.hpp"
 
 #include <gtest/gtest.h>
 
@@ -30,15 +31,10 @@ struct icon_group_header {
 };
 #pragma pack(pop)
 
-struct module_freer {
-  void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
-};
-using unique_module = std::unique_ptr<std::remove_pointer_t<HMODULE>, module_freer>;
-
-unique_module load_installer_resources() {
+unique_hmodule load_installer_resources() {
   const auto installer = test_support::binary_folder() / "patch_installer.exe";
-  return unique_module{::LoadLibraryExW(installer.c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)};
+  return unique_hmodule{::LoadLibraryExW(installer.c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)};
 }
 
 std::string_view resource_bytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
@@ -53,7 +49,7 @@ std::string_view resource_bytes(HMODULE module, LPCWSTR name, LPCWSTR type) {
 }  // namespace
 
 TEST(resources, icon_group_101_holds_32_bit_images_of_four_sizes) {
-  const unique_module installer = load_installer_resources();
+  const unique_hmodule installer = load_installer_resources();
   ASSERT_TRUE(installer);
   const std::string_view group = resource_bytes(installer.get(), MAKEINTRESOURCEW(101), RT_GROUP_ICON);
   ASSERT_GE(group.size(), sizeof(icon_group_header));
@@ -78,7 +74,7 @@ TEST(resources, icon_group_101_holds_32_bit_images_of_four_sizes) {
 }
 
 TEST(resources, one_manifest_declares_invoker_rights_visual_style_systems_and_dpi) {
-  const unique_module installer = load_installer_resources();
+  const unique_hmodule installer = load_installer_resources();
   ASSERT_TRUE(installer);
   const std::string_view manifest = resource_bytes(installer.get(), MAKEINTRESOURCEW(1), RT_MANIFEST);
   const char* const declarations[] = {

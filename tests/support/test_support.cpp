@@ -113,10 +113,10 @@ scoped_registry_key::scoped_registry_key(std::wstring subkey, HKEY root, REGSAM 
 scoped_registry_key::~scoped_registry_key() { remove(); }
 
 void scoped_registry_key::remove() const {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS | view_, &key) == ERROR_SUCCESS) {
-    ::RegDeleteTreeW(key, nullptr);
-    ::RegCloseKey(key);
+  unique_hkey key;
+  if (::RegOpenKeyExW(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS | view_, key.put()) == ERROR_SUCCESS) {
+    ::RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
     ::RegDeleteKeyExW(root_, subkey_.c_str(), view_, 0);
   }
 }
@@ -124,16 +124,15 @@ void scoped_registry_key::remove() const {
 void scoped_registry_key::set_string(const std::wstring& name, const std::wstring& value,
                                      const std::wstring& below) const {
   const std::wstring path = below.empty() ? subkey_ : subkey_ + L"\\" + below;
-  HKEY key = nullptr;
-  LSTATUS status =
-      ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr, &key, nullptr);
+  unique_hkey key;
+  LSTATUS status = ::RegCreateKeyExW(root_, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr,
+                                     key.put(), nullptr);
   if (status != ERROR_SUCCESS) {
     throw std::system_error(status, std::system_category(), "RegCreateKeyExW");
   }
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  status =
-      ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-  ::RegCloseKey(key);
+  status = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            bytes);
   if (status != ERROR_SUCCESS) {
     throw std::system_error(status, std::system_category(), "RegSetValueExW");
   }

@@ -1,4 +1,5 @@
 #include "system/dll_search.hpp"
+#include "system/handle.hpp"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,13 +8,7 @@ namespace {
 
 // Whether planted_probe.dll, which lies beside the test executable only, can
 // be loaded by its bare name.
-bool planted_dll_loads() {
-  const HMODULE module = ::LoadLibraryW(L"planted_probe.dll");
-  if (module) {
-    ::FreeLibrary(module);
-  }
-  return module != nullptr;
-}
+bool planted_dll_loads() { return static_cast<bool>(unique_hmodule(::LoadLibraryW(L"planted_probe.dll"))); }
 
 }  // namespace
 
@@ -22,9 +17,5 @@ TEST(dll_search, a_dll_beside_the_executable_is_no_longer_found) {
   EXPECT_TRUE(restrict_dll_search_to_system32());
   EXPECT_FALSE(planted_dll_loads());
   // System DLLs still load by name.
-  const HMODULE system_dll = ::LoadLibraryW(L"version.dll");
-  EXPECT_NE(system_dll, nullptr);
-  if (system_dll) {
-    ::FreeLibrary(system_dll);
-  }
+  EXPECT_TRUE(unique_hmodule(::LoadLibraryW(L"version.dll")));
 }

@@ -1,11 +1,9 @@
-#include "installer/patch_backup.hpp"
+#include "install/backup.hpp"
 
-#include "patch/relative_path.hpp"
+#include "base/ascii.hpp"
 #include "system/file_operations.hpp"
 #include "system/sha256.hpp"
-#include "system/staging.hpp"
 #include "system/text.hpp"
-#include "system/windows_error.hpp"
 
 #include <fmt/format.h>
 
@@ -18,11 +16,7 @@ namespace {
 // Far more than the record of any patch needs (about 150 bytes a file).
 constexpr std::size_t largest_record = 64 << 20;
 
-bool is_patch_id(std::string_view name) {
-  return name.size() == 16 && std::all_of(name.begin(), name.end(), [](char digit) {
-           return (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f');
-         });
-}
+bool is_patch_id(std::string_view name) { return name.size() == 16 && is_lower_hex(name); }
 
 }  // namespace
 
@@ -52,10 +46,18 @@ std::string record_path(const fs::path& relative) { return path_to_utf8(relative
 
 fs::path from_record_path(const std::string& path) { return path_from_utf8(path).make_preferred(); }
 
+std::vector<fs::path> from_record_paths(const std::vector<std::string>& paths) {
+  std::vector<fs::path> relatives;
+  for (const std::string& path : paths) {
+    relatives.push_back(from_record_path(path));
+  }
+  return relatives;
+}
+
 patch_record read_record_in(const fs::path& folder, std::wstring_view suffix) {
   const fs::path file = folder / record_file_name;
   try {
-    patch_record record = read_patch_record(read_small_file(file, largest_record));
+    patch_record record = read_patch_record(or_throw(read_small_file(file, largest_record)));
     if (widen_utf8(record.patch_id) + std::wstring(suffix) != folder.filename().native()) {
       throw record_error("the record is of another patch");
     }
@@ -65,15 +67,22 @@ patch_record read_record_in(const fs::path& folder, std::wstring_view suffix) {
   }
 }
 
-unsigned long write_record_in(const fs::path& folder, const patch_record& record) {
+result<> write_record_in(const fs::path& folder, const patch_record& record) {
   return write_new_file(folder / record_file_name, record_json(record));
 }
 
+std::vector<fs::path> backup_folders(const fs::path& game_folder) {
+  const fs::path root = backup_root(game_folder);
+  result<folder_tree> listed = list_tree(root, depth::folder_only);
+  if (!listed && is_not_found(listed.error())) {
+    return {};
+  }
+  return or_throw(std::move(listed)).folders;
+}
+
 std::vector<stored_patch> stored_patches(const fs::path& game_folder, std::string_view own_id) {
-  folder_tree tree;
-  list_tree(backup_root(game_folder), tree, false);
   std::vector<stored_patch> patches;
-  for (const fs::path& folder : tree.folders) {
+  for (const fs::path& folder : backup_folders(game_folder)) {
     const std::string name = path_to_utf8(folder.filename());
     if (!is_patch_id(name)) {
       continue;  // not committed

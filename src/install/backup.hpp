@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/failure.hpp"
 #include "patch/patch_record.hpp"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +15,7 @@
 // "<id>.new" is an install that has not committed, "<id>.removing" a
 // removal under way and "<id>.removed" a finished one.
 
+inline constexpr wchar_t backup_folder_name[] = L".patch-backup";
 inline constexpr wchar_t record_file_name[] = L"record.json";
 inline constexpr wchar_t originals_folder_name[] = L"originals";
 
@@ -27,7 +28,7 @@ std::filesystem::path patch_backup_folder(const std::filesystem::path& game_fold
 // A patch's id: 16 hexadecimal digits of the SHA-256 of the game's name
 // and the patch's destinations (letter case aside), with each file's
 // SHA-256 when the patch is sealed (`hashes` in the order of
-// `destinations`, or empty). Throws windows_error when hashing fails.
+// `destinations`, or empty). Throws installer_error when hashing fails.
 std::string patch_id(std::string_view game_name, const std::vector<std::filesystem::path>& destinations,
                      const std::vector<std::string>& hashes);
 
@@ -35,6 +36,7 @@ std::string patch_id(std::string_view game_name, const std::vector<std::filesyst
 // elements), and back.
 std::string record_path(const std::filesystem::path& relative);
 std::filesystem::path from_record_path(const std::string& path);
+std::vector<std::filesystem::path> from_record_paths(const std::vector<std::string>& paths);
 
 // A committed patch of the game folder: its record, and its folder.
 struct stored_patch {
@@ -48,10 +50,17 @@ struct stored_patch {
 patch_record read_record_in(const std::filesystem::path& folder, std::wstring_view suffix = {});
 
 // Writes `record` as the record of `folder` (no record may be there yet).
-// Returns 0 or the Windows code. Throws only std::bad_alloc.
-unsigned long write_record_in(const std::filesystem::path& folder, const patch_record& record);
+// Throws only std::bad_alloc.
+[[nodiscard]] result<> write_record_in(const std::filesystem::path& folder, const patch_record& record);
+
+// The folders in the backup folder of `game_folder`; none when there is no
+// backup folder. Throws installer_error naming the backup folder when it
+// cannot be listed: what it holds is unknown, and no patch may be taken
+// for absent.
+std::vector<std::filesystem::path> backup_folders(const std::filesystem::path& game_folder);
 
 // Every committed patch of `game_folder`, in the order the folder lists
 // them. A record of another patch that cannot be read is passed over; one
-// of the patch `own_id` throws record_error.
+// of the patch `own_id` throws record_error. Throws what backup_folders
+// throws.
 std::vector<stored_patch> stored_patches(const std::filesystem::path& game_folder, std::string_view own_id);

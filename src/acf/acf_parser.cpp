@@ -1,6 +1,7 @@
 #include "acf/acf_parser.hpp"
 
 #include "acf/acf_access.hpp"
+#include "base/failure.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -35,18 +36,20 @@ void install(acf_parser* parser) {
 }
 
 // The one end of input that the three states inside a pair share.
-[[noreturn]] void end_inside_pair() { throw std::runtime_error("premature end of file"); }
+[[noreturn]] void end_inside_pair() { throw installer_error("premature end of file"); }
 
-std::runtime_error root_closed_error() {
-  return std::runtime_error("input continues after the outermost object was closed");
+installer_error root_closed_error() {
+  return installer_error("input continues after the outermost object was closed");
 }
 
-std::runtime_error too_deep_error() {
-  return std::runtime_error("objects nested deeper than " + std::to_string(acf_max_depth) + " levels");
+installer_error too_deep_error() {
+  return installer_error("objects nested deeper than " + std::to_string(acf_max_depth) + " levels");
 }
 
 acf_object& innermost_object(std::deque<acf_object*>& object_stack) {
-  if (object_stack.empty()) throw root_closed_error();
+  if (object_stack.empty()) {
+    throw root_closed_error();
+  }
   return *object_stack.back();
 }
 
@@ -70,13 +73,17 @@ acf_value acf_parser::parse_acf(acf_stream& input) {
 // size is the depth of the object about to be opened.
 void acf_parser::open_subobject() {
   acf_object& parent = innermost_object(object_stack);
-  if (object_stack.size() > acf_max_depth) throw too_deep_error();
+  if (object_stack.size() > acf_max_depth) {
+    throw too_deep_error();
+  }
   acf_value& entry = parent.try_emplace(current_key, acf_object{}).first->second;
   object_stack.push_back(&object_of(entry));
 }
 
 void acf_parser::close_subobject() {
-  if (object_stack.empty()) throw root_closed_error();
+  if (object_stack.empty()) {
+    throw root_closed_error();
+  }
   object_stack.pop_back();
 }
 
@@ -99,7 +106,7 @@ void default_state::on_char(char8_t c) {
       install<read_key>(parser);
       return;
     case u8'{':
-      throw std::runtime_error("not a valid place to open a subobject");
+      throw installer_error("not a valid place to open a subobject");
     case u8'}':
       parser->close_subobject();
       return;
@@ -132,7 +139,7 @@ void wait_for_value::on_char(char8_t c) {
       install<default_state>(parser);
       return;
     case u8'}':
-      throw std::runtime_error("not a valid place to close a subobject");
+      throw installer_error("not a valid place to close a subobject");
     default:
       return;
   }

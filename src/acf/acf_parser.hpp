@@ -34,11 +34,11 @@ struct state {
   // Makes a state of the parser `owner`, which it does not own. Throws nothing.
   explicit state(acf_parser* owner) noexcept : parser(owner) {}
   virtual ~state() = default;
-  // Handles one code unit. Throws std::runtime_error for a misplaced brace, an
+  // Handles one code unit. Throws installer_error for a misplaced brace, an
   // object nested too deep or input after the root object was closed, and
   // std::bad_variant_access for a key with text that opens an object.
   virtual void on_char(char8_t c) = 0;
-  // Handles the end of input. Throws std::runtime_error where input may not end.
+  // Handles the end of input. Throws installer_error where input may not end.
   virtual void on_eof() = 0;
 
   acf_parser* parser;
@@ -48,14 +48,14 @@ struct state {
 // object; the end of input is the end of the document.
 struct default_state final : state {
   using state::state;
-  // Throws std::runtime_error for `{` and for `}` after the root was closed.
+  // Throws installer_error for `{` and for `}` after the root was closed.
   void on_char(char8_t c) override;
   // Accepts the end, whatever objects are left open. Throws nothing.
   void on_eof() override;
 };
 
 // The three states below lie inside a pair, where the input may not end:
-// their on_eof throws std::runtime_error("premature end of file").
+// their on_eof throws installer_error("premature end of file").
 
 // Inside the quotes of a key: everything but `"` belongs to the key.
 struct read_key final : state {
@@ -68,7 +68,7 @@ struct read_key final : state {
 // After a key: `"` begins text, `{` opens an object, `}` is an error.
 struct wait_for_value final : state {
   using state::state;
-  // Throws as acf_parser::open_subobject does, and std::runtime_error for `}`.
+  // Throws as acf_parser::open_subobject does, and installer_error for `}`.
   void on_char(char8_t c) override;
   void on_eof() override;
 };
@@ -93,20 +93,20 @@ struct read_string final : state {
 // of documents, one after another.
 struct acf_parser {
   // Reads a document from `input` and returns a copy of it, always an object.
-  // Throws std::runtime_error for malformed input, std::bad_variant_access for
+  // Throws installer_error for malformed input, std::bad_variant_access for
   // a key that holds text and then opens an object, std::bad_alloc; after an
   // error the members hold the partial document and the raising state.
   acf_value parse_acf(acf_stream& input);
   // Enters the object under current_key in the innermost open object, adding
   // an empty one if the key is absent. Throws std::bad_variant_access if the
-  // key holds text, std::runtime_error if the root object was closed or the
+  // key holds text, installer_error if the root object was closed or the
   // object would lie deeper than acf_max_depth.
   void open_subobject();
-  // Leaves the innermost open object. Throws std::runtime_error if the root
+  // Leaves the innermost open object. Throws installer_error if the root
   // object was closed already.
   void close_subobject();
   // Adds current_key with `value` to the innermost open object unless the key
-  // is there already. Throws std::runtime_error if the root object was closed.
+  // is there already. Throws installer_error if the root object was closed.
   void store_text(std::u8string&& value);
 
   acf_value root;

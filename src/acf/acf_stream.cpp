@@ -32,13 +32,18 @@ acf_stream& acf_stream::get_after_refill(char8_t& unit) noexcept {
 // indicator is set is not read again: a read that failed midway ends the
 // input after the units it delivered, as a read error rather than as the end.
 bool acf_stream::refill() noexcept {
-  if (!good()) return false;
+  if (!good()) {
+    return false;
+  }
   std::size_t count = 0;
-  if (source_ != nullptr && !std::ferror(source_))
+  if (source_ != nullptr && !std::ferror(source_)) {
     count = std::fread(buffer_.data(), 1, buffer_.size(), source_);
+  }
   next_ = buffer_.data();
   end_ = next_ + count;
-  if (count != 0) return true;
+  if (count != 0) {
+    return true;
+  }
   state_ |= source_ != nullptr && std::ferror(source_) ? std::ios_base::badbit : std::ios_base::eofbit;
   return false;
 }

@@ -44,6 +44,17 @@ result<> done_or(DWORD code, const std::string& what, const fs::path& object) {
   return windows_failure(what, code, object);
 }
 
+// Opens what stands at `path` (a file, or with FILE_FLAG_BACKUP_SEMANTICS a
+// folder) for `access`, letting others read, write and delete it meanwhile.
+result<unique_hfile> open_existing(const fs::path& path, DWORD access, DWORD flags) {
+  unique_hfile handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!handle) {
+    return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(path)), path);
+  }
+  return handle;
+}
+
 bool is_dot_entry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
@@ -144,14 +155,12 @@ result<std::uint64_t> file_size_of(const fs::path& file) {
 }
 
 result<std::wstring> file_identity(const fs::path& path) {
-  const unique_hfile handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const result<unique_hfile> handle = open_existing(path, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
   if (!handle) {
-    return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(path)), path);
+    return handle.error();
   }
   BY_HANDLE_FILE_INFORMATION information{};
-  if (!::GetFileInformationByHandle(handle.get(), &information)) {
+  if (!::GetFileInformationByHandle(handle->get(), &information)) {
     return last_windows_failure(fmt::format("identifying {} failed", path_to_utf8(path)), path);
   }
   return fmt::format(L"{:08x}-{:08x}{:08x}", information.dwVolumeSerialNumber, information.nFileIndexHigh,
@@ -248,17 +257,15 @@ result<> remove_tree(const fs::path& folder) {
 
 result<file_for_reading> open_for_reading(const fs::path& file) {
   // Sequential reading lets Windows read ahead.
-  unique_hfile handle(::CreateFileW(file.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  result<unique_hfile> handle = open_existing(file, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
   if (!handle) {
-    return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(file)), file);
+    return handle.error();
   }
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(handle.get(), &size)) {
+  if (!::GetFileSizeEx(handle->get(), &size)) {
     return last_windows_failure(fmt::format("reading {} failed", path_to_utf8(file)), file);
   }
-  return file_for_reading{std::move(handle), static_cast<std::uint64_t>(size.QuadPart)};
+  return file_for_reading{std::move(*handle), static_cast<std::uint64_t>(size.QuadPart)};
 }
 
 result<std::string> read_small_file(const fs::path& file, std::size_t largest) {

@@ -166,8 +166,8 @@ TEST(removal, two_stacked_patches_come_off_in_reverse_order_and_not_the_other_wa
   const answered_run refused = run_answering(patched.setup, IDYES);
   EXPECT_EQ(refused.first, question(L"First patch"));
   EXPECT_EQ(refused.second,
-            L"First patch cannot be removed: Second patch has since replaced its file readme.txt. Remove "
-            L"Second patch first, then run this installer again.");
+            L"First patch cannot be removed: Second patch has since replaced readme.txt, one of this patch's "
+            L"files. Remove Second patch first, then run this installer again.");
   EXPECT_EQ(refused.exit_code, 3u);
   EXPECT_EQ(tree_below(patched.game), with_both);
 

@@ -165,12 +165,14 @@ void check_member(const json& document, const known_member& member, std::vector<
     }
     return;
   }
-  const char* expected = member.type == kind::text   ? "text (in quotes)"
-                         : member.type == kind::flag ? "true or false"
-                                                     : "a list of versions in [ ]";
-  const bool right = member.type == kind::text   ? found->is_string()
-                     : member.type == kind::flag ? found->is_boolean()
-                                                 : found->is_array();
+  const char* expected = member.type == kind::text       ? "text (in quotes)"
+                         : member.type == kind::flag     ? "true or false"
+                         : member.type == kind::versions ? "a list of versions in [ ]"
+                                                         : "texts by their key in { }";
+  const bool right = member.type == kind::text       ? found->is_string()
+                     : member.type == kind::flag     ? found->is_boolean()
+                     : member.type == kind::versions ? found->is_array()
+                                                     : found->is_object();
   if (!right) {
     problems.push_back(std::string("the member \"") + member.name + "\" must be " + expected + ", not " +
                        found->type_name() + " " + found->dump());

@@ -82,13 +82,14 @@ TEST(config_lint, names_members_missing_mistyped_or_misspelled) {
   });
 }
 
-TEST(config_lint, names_faults_inside_paths_and_versions) {
+TEST(config_lint, names_faults_inside_paths_versions_and_messages) {
   const std::string below = " is not a path below its folder (use / between folders, no drive, no ..)";
   expect_problems({
       {"every member, valid",
        with(R"("gog_id": "1", "epic_app_name": "Kinglet", "xbox_package": "Mirelune.G", "ubisoft_id": "635",
                "ask_for_folder": true, "checksums": "Seal\\SHA256SUMS", "executable_path": "./Bin/G.exe",
                "language": "auto", "keep_originals": true, "patch_name": "Fan patch",
+               "messages": {"installed": "Патч установлен!", "game_not_found": "Install {game} first."},
                "game_versions": [{"name": "1.2", "files": {"G.exe": ")" +
             hash + R"("}}])"),
        {}},
@@ -109,6 +110,18 @@ TEST(config_lint, names_faults_inside_paths_and_versions) {
        {"game_versions[0] must have \"files\", an object from each file's path to its SHA-256",
         "game_versions[1] must be an object with a text \"name\"",
         "game_versions[1] must have \"files\", an object from each file's path to its SHA-256"}},
+      {"messages of another type",
+       with(R"("messages": ["Done"])"),
+       {"the member \"messages\" must be texts by their key in { }, not array [\"Done\"]"}},
+      {"a message key the installer has not, and a text that is no text",
+       with(R"("messages": {"uninstalled": "Gone", "installed": 5})"),
+       {"messages: the text for \"installed\" must be text (in quotes)",
+        "messages: the installer has no text \"uninstalled\""}},
+      {"a message with fields its text has not",
+       with(R"("messages": {"installed": "Done {version}", "game_not_found": "Install {game first."})"),
+       {"messages: the text for \"game_not_found\" may hold only the fields {game}, each in braces: Install "
+        "{game first.",
+        "messages: the text for \"installed\" may hold no fields in braces: Done {version}"}},
   });
 }
 

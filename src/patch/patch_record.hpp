@@ -20,6 +20,9 @@ struct patch_record {
   // Each file the patch wrote (created and replaced) with its SHA-256 in
   // lower-case hexadecimal.
   std::map<std::string, std::string> written;
+
+  // Whether every field is the same. Throws nothing.
+  bool operator==(const patch_record&) const = default;
 };
 
 // A stored record that cannot be trusted: not JSON of the shape below, or a

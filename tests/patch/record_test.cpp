@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -29,14 +30,11 @@ std::string with(const char* member, const nlohmann::json& value) {
 
 }  // namespace
 
+// Lets GoogleTest show a record that fails a comparison.
+void PrintTo(const patch_record& record, std::ostream* out) { *out << record_json(record); }
+
 TEST(patch_record, reads_back_what_it_stored) {
-  const patch_record read = read_patch_record(record_json(sample()));
-  EXPECT_EQ(read.patch_id, sample().patch_id);
-  EXPECT_EQ(read.patch_name, sample().patch_name);
-  EXPECT_EQ(read.created_files, sample().created_files);
-  EXPECT_EQ(read.replaced_files, sample().replaced_files);
-  EXPECT_EQ(read.created_folders, sample().created_folders);
-  EXPECT_EQ(read.written, sample().written);
+  EXPECT_EQ(read_patch_record(record_json(sample())), sample());
 }
 
 // The removal deletes and moves exactly what the record names: a record

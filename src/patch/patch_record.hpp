@@ -36,7 +36,10 @@ struct record_error : std::runtime_error {
 std::string record_json(const patch_record& record);
 
 // Reads what record_json wrote. Every path must be relative and stay below
-// the game folder (no "..", drive or stream), and every file written must
-// be one the record created or replaced, with a SHA-256: the removal deletes
-// and puts back exactly these files. Throws record_error.
+// the game folder (no "..", drive or stream), '/' between its elements, none
+// of which may be a device's name (as "nul.txt") or end in a dot or space,
+// which Windows drops (as "a.dat."): those name other files than they say.
+// Every file written must be one the record created or replaced, with a
+// SHA-256: the removal deletes and puts back exactly these files. Throws
+// record_error.
 patch_record read_patch_record(std::string_view json);

@@ -42,6 +42,14 @@ bool names_itself(std::string_view element) {
   if (element.empty() || element.back() == '.' || element.back() == ' ') {
     return false;
   }
+  // Characters that Windows does not allow in a name: a NUL would cut the
+  // path short ("..\0x" is ".."), '*' and '?' are wildcards.
+  if (std::any_of(element.begin(), element.end(), [](char unit) {
+        return static_cast<unsigned char>(unit) < 0x20 ||
+               std::string_view("<>\"|?*").find(unit) != std::string_view::npos;
+      })) {
+    return false;
+  }
   std::string stem = ascii_lower(element.substr(0, element.find('.')));
   stem.erase(stem.find_last_not_of(' ') + 1);
   return !is_device(stem);

@@ -37,8 +37,9 @@ std::string record_json(const patch_record& record);
 
 // Reads what record_json wrote. Every path must be relative and stay below
 // the game folder (no "..", drive or stream), '/' between its elements, none
-// of which may be a device's name (as "nul.txt") or end in a dot or space,
-// which Windows drops (as "a.dat."): those name other files than they say.
+// of which may be a device's name (as "nul.txt"), end in a dot or space,
+// which Windows drops (as "a.dat."), or hold a character that Windows does
+// not allow in a name (as NUL or '*'): those name other files than they say.
 // Every file written must be one the record created or replaced, with a
 // SHA-256: the removal deletes and puts back exactly these files. Throws
 // record_error.

@@ -31,8 +31,8 @@ struct record_error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The record as a JSON object, the bytes the installer stores. Throws only
-// std::bad_alloc.
+// The record as a JSON object, the bytes the installer stores. Throws
+// nlohmann::json::type_error for a text that is not UTF-8.
 std::string record_json(const patch_record& record);
 
 // Reads what record_json wrote. Every path must be relative and stay below

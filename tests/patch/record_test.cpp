@@ -1,9 +1,11 @@
 #include "patch/patch_record.hpp"
+#include "support/files.hpp"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -56,6 +58,19 @@ void PrintTo(const patch_record& record, std::ostream* out) { *out << record_jso
 
 TEST(patch_record, reads_back_what_it_stored) {
   EXPECT_EQ(read_patch_record(record_json(sample())), sample());
+}
+
+// Records as the installer stores them, with non-ASCII names, many files and
+// nested folders, read and stored again byte for byte.
+TEST(patch_record, reads_real_shaped_records) {
+  for (const auto& entry : std::filesystem::directory_iterator(RECORD_TEST_DATA)) {
+    if (entry.path().extension() != ".json") {
+      continue;  // a path alone, for the fuzzer
+    }
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string stored = test_support::read_file(entry.path());
+    EXPECT_EQ(record_json(read_patch_record(stored)), stored);
+  }
 }
 
 // The removal deletes and moves exactly what the record names: a record

@@ -111,7 +111,7 @@ void check_path(const json& value, const std::string& member, std::vector<std::s
 
 void check_versions(const json& versions, const char* name, std::vector<std::string>& problems) {
   for (std::size_t index = 0; index < versions.size(); ++index) {
-    const std::string member = name + ("[" + std::to_string(index) + "]");
+    const std::string member = std::string(name) + "[" + std::to_string(index) + "]";
     const json& version = versions[index];
     if (!version.is_object() || !version.contains("name") || !version["name"].is_string()) {
       problems.push_back(member + " must be an object with a text \"name\"");

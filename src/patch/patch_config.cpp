@@ -107,7 +107,7 @@ std::vector<game_version> read_versions(const json& document, const config_membe
     const auto entries = value->get<std::vector<json>>();
     for (std::size_t index = 0; index < entries.size(); ++index) {
       versions.push_back(
-          read_game_version(entries[index], member.name + ("[" + std::to_string(index) + "]")));
+          read_game_version(entries[index], std::string(member.name) + "[" + std::to_string(index) + "]"));
     }
   }
   return versions;

@@ -35,7 +35,8 @@ struct config_member {
 
 // Every member that the installer reads, for its reading of config.json and
 // for the authors' check. The order of the rows is the order in which both
-// tell the faults of several members.
+// tell the faults of several members; the reading looks inside messages and
+// then game_versions only after every member's own value.
 inline constexpr auto config_members = std::to_array<config_member>({
     {"game_name", &patch_config::game_name, true},
     {"process_name", &patch_config::process_name, true},

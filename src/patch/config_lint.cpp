@@ -1,6 +1,7 @@
 #include "patch/config_lint.hpp"
 
 #include "patch/checksums.hpp"
+#include "patch/config_members.hpp"
 #include "patch/patch_config.hpp"
 #include "patch/relative_path.hpp"
 #include "texts/message_texts.hpp"
@@ -8,41 +9,25 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <sstream>
+#include <utility>
+#include <variant>
 
 using nlohmann::json;
 
 namespace {
 
-enum class kind { text, flag, versions, texts };
-
-struct known_member {
-  const char* name;
-  kind type;
-  bool required;
+// The words for the kind of a member, as the problems say it, and whether
+// `value` is of that kind.
+struct kind_of {
+  using answer = std::pair<const char*, bool>;
+  const json& value;
+  answer operator()(text_field) const { return {"text (in quotes)", value.is_string()}; }
+  answer operator()(flag_field) const { return {"true or false", value.is_boolean()}; }
+  answer operator()(versions_field) const { return {"a list of versions in [ ]", value.is_array()}; }
+  answer operator()(texts_field) const { return {"texts by their key in { }", value.is_object()}; }
 };
-
-constexpr std::array<known_member, 17> known_members{{
-    {"game_name", kind::text, true},
-    {"process_name", kind::text, true},
-    {"data_directory", kind::text, true},
-    {"registry_key", kind::text, true},
-    {"steam_id", kind::text, true},
-    {"gog_id", kind::text, false},
-    {"epic_app_name", kind::text, false},
-    {"xbox_package", kind::text, false},
-    {"ubisoft_id", kind::text, false},
-    {"ask_for_folder", kind::flag, false},
-    {"checksums", kind::text, false},
-    {"game_versions", kind::versions, false},
-    {"executable_path", kind::text, false},
-    {"language", kind::text, false},
-    {"messages", kind::texts, false},
-    {"keep_originals", kind::flag, false},
-    {"patch_name", kind::text, false},
-}};
 
 // The line (from 1) of the first byte that does not continue a well-formed
 // UTF-8 sequence, or nothing when all of them do.
@@ -106,8 +91,8 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 }
 
 // The known member that `name` looks like a misspelling of, if any.
-const known_member* misspelled(const std::string& name) {
-  for (const known_member& member : known_members) {
+const config_member* misspelled(const std::string& name) {
+  for (const config_member& member : config_members) {
     if (ascii_lower(name) == member.name || edit_distance(ascii_lower(name), member.name) <= 2) {
       return &member;
     }
@@ -124,9 +109,9 @@ void check_path(const json& value, const std::string& member, std::vector<std::s
   }
 }
 
-void check_versions(const json& versions, std::vector<std::string>& problems) {
+void check_versions(const json& versions, const char* name, std::vector<std::string>& problems) {
   for (std::size_t index = 0; index < versions.size(); ++index) {
-    const std::string member = "game_versions[" + std::to_string(index) + "]";
+    const std::string member = std::string(name) + "[" + std::to_string(index) + "]";
     const json& version = versions[index];
     if (!version.is_object() || !version.contains("name") || !version["name"].is_string()) {
       problems.push_back(member + " must be an object with a text \"name\"");
@@ -157,7 +142,7 @@ void check_texts(const json& texts, std::vector<std::string>& problems) {
   }
 }
 
-void check_member(const json& document, const known_member& member, std::vector<std::string>& problems) {
+void check_member(const json& document, const config_member& member, std::vector<std::string>& problems) {
   const auto found = document.find(member.name);
   if (found == document.end()) {
     if (member.required) {
@@ -165,23 +150,16 @@ void check_member(const json& document, const known_member& member, std::vector<
     }
     return;
   }
-  const char* expected = member.type == kind::text   ? "text (in quotes)"
-                         : member.type == kind::flag ? "true or false"
-                                                     : "a list of versions in [ ]";
-  const bool right = member.type == kind::text   ? found->is_string()
-                     : member.type == kind::flag ? found->is_boolean()
-                                                 : found->is_array();
-  if (!right) {
+  if (const auto [expected, right] = std::visit(kind_of{*found}, member.field); !right) {
     problems.push_back(std::string("the member \"") + member.name + "\" must be " + expected + ", not " +
                        found->type_name() + " " + found->dump());
     return;
   }
-  if (member.type == kind::texts) {
+  if (std::holds_alternative<texts_field>(member.field)) {
     check_texts(*found, problems);
-  } else if (member.type == kind::versions) {
-    check_versions(*found, problems);
-  } else if (std::string_view(member.name) == "checksums" ||
-             std::string_view(member.name) == "executable_path") {
+  } else if (std::holds_alternative<versions_field>(member.field)) {
+    check_versions(*found, member.name, problems);
+  } else if (member.rule == text_rule::relative_path) {
     check_path(*found, member.name, problems);
   }
 }
@@ -203,11 +181,11 @@ std::vector<std::string> config_problems(std::string_view bytes) {
     return {std::string("config.json must hold one object in { }, not ") + document.type_name()};
   }
   std::vector<std::string> problems;
-  for (const known_member& member : known_members) {
+  for (const config_member& member : config_members) {
     check_member(document, member, problems);
   }
   for (const auto& [name, value] : document.items()) {
-    const known_member* near = misspelled(name);
+    const config_member* near = misspelled(name);
     if (near && name != near->name) {
       problems.push_back("the member \"" + name + "\" is not one the installer knows: did you mean \"" +
                          near->name + "\"?");

@@ -1,6 +1,7 @@
 #include "patch/patch_config.hpp"
 
 #include "patch/checksums.hpp"
+#include "patch/config_members.hpp"
 #include "patch/relative_path.hpp"
 #include "texts/message_texts.hpp"
 
@@ -8,15 +9,31 @@
 
 #include <algorithm>
 #include <fstream>
+#include <variant>
 
 namespace {
 
-// An optional member: left as it is when absent, a type_error when present
-// with another type.
+using nlohmann::json;
+
+// The value of `member` in `document`, or null when an optional member is
+// absent. Throws json::out_of_range for a required member that is absent and
+// json::type_error when `document` is no object.
+const json* value_of(const json& document, const config_member& member) {
+  if (member.required) {
+    // at() rather than the subscript: a missing member is an error, not
+    // undefined behaviour.
+    return &document.at(member.name);
+  }
+  const auto found = document.find(member.name);
+  return found == document.end() ? nullptr : &*found;
+}
+
+// The value of `member` into `field`, left as it is when absent; a
+// type_error when it is there with another type.
 template <typename value_type>
-void read_optional(const nlohmann::json& document, const char* key, value_type& field) {
-  if (const auto member = document.find(key); member != document.end()) {
-    field = member->get<value_type>();
+void read_value(const json& document, const config_member& member, value_type& field) {
+  if (const json* value = value_of(document, member)) {
+    field = value->get<value_type>();
   }
 }
 
@@ -32,11 +49,45 @@ std::string relative_member(const std::string& path, const std::string& member) 
   throw config_error(member + ": " + path + " is not a path below its folder");
 }
 
-game_version read_game_version(const nlohmann::json& entry, std::size_t index) {
-  const std::string member = "game_versions[" + std::to_string(index) + "]";
+// `text`, the value of `member`, as its rule wants it.
+std::string ruled_text(const config_member& member, const std::string& text) {
+  if (member.rule == text_rule::relative_path) {
+    return relative_member(text, member.name);
+  }
+  if (member.rule == text_rule::ubisoft_install_id &&
+      !std::all_of(text.begin(), text.end(), [](char unit) { return unit >= '0' && unit <= '9'; })) {
+    throw config_error(std::string(member.name) + ": \"" + text +
+                       "\" is not Ubisoft Connect's install id (digits only)");
+  }
+  return text;
+}
+
+// The member's own value into `config`; what game_versions holds waits for
+// read_versions.
+void read_member(const json& document, const config_member& member, patch_config& config) {
+  if (const auto* text = std::get_if<text_field>(&member.field)) {
+    std::string& value = config.**text;
+    read_value(document, member, value);
+    value = ruled_text(member, value);
+  } else if (const auto* flag = std::get_if<flag_field>(&member.field)) {
+    read_value(document, member, config.**flag);
+  } else if (const auto* texts = std::get_if<texts_field>(&member.field)) {
+    read_value(document, member, config.**texts);
+  }
+}
+
+void check_texts(const std::map<std::string, std::string>& texts) {
+  for (const auto& [key, text] : texts) {
+    if (const auto problem = message_override_problem(key, text)) {
+      throw config_error(*problem);
+    }
+  }
+}
+
+game_version read_game_version(const json& entry, const std::string& member) {
   game_version version;
   version.name = entry.at("name").get<std::string>();
-  const nlohmann::json& files = entry.at("files");
+  const json& files = entry.at("files");
   if (!files.is_object() || files.empty()) {
     throw config_error(member + ".files: expected an object from each file's path to its SHA-256");
   }
@@ -50,6 +101,18 @@ game_version read_game_version(const nlohmann::json& entry, std::size_t index) {
   return version;
 }
 
+std::vector<game_version> read_versions(const json& document, const config_member& member) {
+  std::vector<game_version> versions;
+  if (const json* value = value_of(document, member)) {
+    const auto entries = value->get<std::vector<json>>();
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+      versions.push_back(
+          read_game_version(entries[index], std::string(member.name) + "[" + std::to_string(index) + "]"));
+    }
+  }
+  return versions;
+}
+
 }  // namespace
 
 patch_config load_patch_config(const std::filesystem::path& file) {
@@ -59,45 +122,25 @@ patch_config load_patch_config(const std::filesystem::path& file) {
 }
 
 patch_config read_patch_config(std::istream& input) {
-  nlohmann::json document;
+  json document;
   input >> document;  // one value only: what follows it is never read
 
-  // at() rather than the subscript: a missing member is an error, not
-  // undefined behaviour. The order fixes which of several faults is reported.
+  // The order fixes which of several faults is reported: each member's own
+  // value in the table's order, then the texts of messages, then
+  // game_versions whole.
   patch_config config;
-  config.game_name = document.at("game_name").get<std::string>();
-  config.process_name = document.at("process_name").get<std::string>();
-  config.data_directory = document.at("data_directory").get<std::string>();
-  config.registry_key = document.at("registry_key").get<std::string>();
-  config.steam_id = document.at("steam_id").get<std::string>();
-  read_optional(document, "gog_id", config.gog_id);
-  read_optional(document, "epic_app_name", config.epic_app_name);
-  read_optional(document, "xbox_package", config.xbox_package);
-  read_optional(document, "ubisoft_id", config.ubisoft_id);
-  // It becomes a registry subkey: a '\' would name another game's key.
-  if (!std::all_of(config.ubisoft_id.begin(), config.ubisoft_id.end(),
-                   [](char unit) { return unit >= '0' && unit <= '9'; })) {
-    throw config_error("ubisoft_id: \"" + config.ubisoft_id +
-                       "\" is not Ubisoft Connect's install id (digits only)");
+  for (const config_member& member : config_members) {
+    read_member(document, member, config);
   }
-  read_optional(document, "ask_for_folder", config.ask_for_folder);
-  read_optional(document, "checksums", config.checksums);
-  config.checksums = relative_member(config.checksums, "checksums");
-  read_optional(document, "executable_path", config.executable_path);
-  config.executable_path = relative_member(config.executable_path, "executable_path");
-  read_optional(document, "language", config.language);
-  read_optional(document, "messages", config.messages);
-  read_optional(document, "keep_originals", config.keep_originals);
-  read_optional(document, "patch_name", config.patch_name);
-  for (const auto& [key, text] : config.messages) {
-    if (const auto problem = message_override_problem(key, text)) {
-      throw config_error(*problem);
+  for (const config_member& member : config_members) {
+    if (const auto* texts = std::get_if<texts_field>(&member.field)) {
+      check_texts(config.**texts);
     }
   }
-  if (const auto versions = document.find("game_versions"); versions != document.end()) {
-    const auto entries = versions->get<std::vector<nlohmann::json>>();
-    for (std::size_t index = 0; index < entries.size(); ++index) {
-      config.game_versions.push_back(read_game_version(entries[index], index));
+  for (const config_member& member : config_members) {
+    if (const auto* field = std::get_if<versions_field>(&member.field)) {
+      std::vector<game_version>& versions = config.**field;
+      versions = read_versions(document, member);
     }
   }
   return config;

@@ -20,7 +20,8 @@ struct game_version {
 // Everything that ties the installer to one game, read from config.json.
 // All texts are UTF-8. Every member after steam_id is optional in the file;
 // an empty id or name means that store is not searched, and an empty value
-// of the last three that the feature is not used.
+// of the last three that the feature is not used. Each member has its row in
+// config_members (config_members.hpp), which reads it.
 struct patch_config {
   std::string game_name;        // shown in every message
   std::string process_name;     // executable file name, e.g. "Game.exe"
@@ -62,12 +63,12 @@ struct config_error : std::runtime_error {
 patch_config load_patch_config(const std::filesystem::path& file);
 
 // Reads the configuration from `input`: its first JSON value must be an
-// object with the five required members above as strings, and may hold
-// gog_id, epic_app_name, xbox_package, ubisoft_id, checksums,
-// executable_path, language and patch_name as strings, messages as an object
-// from text key to text, ask_for_folder and keep_originals as booleans and
-// game_versions as an array of objects, each with a string `name` and an
-// object `files` from path to SHA-256; anything after that value is ignored.
+// object with the members that config_members lists, each of its kind: the
+// required ones as strings, and where present the others as strings,
+// messages as an object from text key to text, ask_for_folder and
+// keep_originals as booleans and game_versions as an array of objects, each
+// with a string `name` and an object `files` from path to SHA-256; anything
+// after that value is ignored.
 // Throws nlohmann::json::parse_error for empty or malformed input,
 // nlohmann::json::type_error for a value of the wrong type,
 // nlohmann::json::out_of_range for a missing member, and config_error for a

@@ -5,7 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -15,9 +17,55 @@ using nlohmann::json;
 // take for a record it understands.
 constexpr int record_format = 1;
 
+// Whether Windows takes `stem`, a name in lower case without its extension,
+// for a device: the console, a printer, a serial or parallel port, or
+// nothing at all. A port's number may be one of the superscripts 1 to 3.
+bool is_device(std::string_view stem) {
+  for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (stem == device) {
+      return true;
+    }
+  }
+  if (stem.size() < 4 || !(stem.starts_with("com") || stem.starts_with("lpt"))) {
+    return false;
+  }
+  const std::string_view number = stem.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+         number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+// Whether Windows opens what `element` says. It drops the dots and spaces
+// that end a name, so that "a.dat." is "a.dat", and takes the name of a
+// device for the device whatever its extension, the spaces before that and
+// the folder it is in: "Data/nul.txt" is no file at all.
+bool names_itself(std::string_view element) {
+  if (element.empty() || element.back() == '.' || element.back() == ' ') {
+    return false;
+  }
+  // Characters that Windows does not allow in a name: a NUL would cut the
+  // path short ("..\0x" is ".."), '*' and '?' are wildcards.
+  if (std::any_of(element.begin(), element.end(), [](char unit) {
+        return static_cast<unsigned char>(unit) < 0x20 ||
+               std::string_view("<>\"|?*").find(unit) != std::string_view::npos;
+      })) {
+    return false;
+  }
+  std::string stem = ascii_lower(element.substr(0, element.find('.')));
+  stem.erase(stem.find_last_not_of(' ') + 1);
+  return !is_device(stem);
+}
+
+// `path` when it is a relative path in the form the installer stores and
+// every element names the file it says, else a record_error.
 std::string checked_path(const std::string& path) {
   const auto normalized = normalized_relative_path(path);
-  if (!normalized || *normalized != path) {
+  bool trusted = normalized && *normalized == path;
+  for (std::size_t start = 0; trusted && start < path.size();) {
+    const std::size_t end = std::min(path.find('/', start), path.size());
+    trusted = names_itself(std::string_view(path).substr(start, end - start));
+    start = end + 1;
+  }
+  if (!trusted) {
     throw record_error("the record names a path outside the game folder: " + path);
   }
   return path;

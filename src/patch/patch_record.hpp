@@ -20,6 +20,9 @@ struct patch_record {
   // Each file the patch wrote (created and replaced) with its SHA-256 in
   // lower-case hexadecimal.
   std::map<std::string, std::string> written;
+
+  // Whether every field is the same. Throws nothing.
+  bool operator==(const patch_record&) const = default;
 };
 
 // A stored record that cannot be trusted: not JSON of the shape below, or a
@@ -28,12 +31,16 @@ struct record_error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The record as a JSON object, the bytes the installer stores. Throws only
-// std::bad_alloc.
+// The record as a JSON object, the bytes the installer stores. Throws
+// nlohmann::json::type_error for a text that is not UTF-8.
 std::string record_json(const patch_record& record);
 
 // Reads what record_json wrote. Every path must be relative and stay below
-// the game folder (no "..", drive or stream), and every file written must
-// be one the record created or replaced, with a SHA-256: the removal deletes
-// and puts back exactly these files. Throws record_error.
+// the game folder (no "..", drive or stream), '/' between its elements, none
+// of which may be a device's name (as "nul.txt"), end in a dot or space,
+// which Windows drops (as "a.dat."), or hold a character that Windows does
+// not allow in a name (as NUL or '*'): those name other files than they say.
+// Every file written must be one the record created or replaced, with a
+// SHA-256: the removal deletes and puts back exactly these files. Throws
+// record_error.
 patch_record read_patch_record(std::string_view json);

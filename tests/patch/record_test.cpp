@@ -1,9 +1,12 @@
 #include "patch/patch_record.hpp"
+#include "support/files.hpp"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -27,16 +30,50 @@ std::string with(const char* member, const nlohmann::json& value) {
   return document.dump();
 }
 
+// Each list of the record, and how `path` takes the place of a path in it
+// with the record kept consistent: a file created or replaced is written
+// too. A path that only written names is not consistent, but written is
+// checked after the lists: that is the one way to reach its check.
+using path_setter = void (*)(patch_record&, const std::string&);
+const std::pair<const char*, path_setter> lists[] = {
+    {"created_files",
+     [](patch_record& record, const std::string& path) {
+       record.created_files = {path};
+       record.written = {{path, hash}, {"Data/balance.ini", hash}};
+     }},
+    {"replaced_files",
+     [](patch_record& record, const std::string& path) {
+       record.replaced_files = {path};
+       record.written = {{"Data/Maps/new.map", hash}, {path, hash}};
+     }},
+    {"created_folders",
+     [](patch_record& record, const std::string& path) { record.created_folders = {path}; }},
+    {"written", [](patch_record& record, const std::string& path) { record.written.emplace(path, hash); }},
+};
+
 }  // namespace
 
+// Lets GoogleTest show a record that fails a comparison.
+void PrintTo(const patch_record& record, std::ostream* out) { *out << record_json(record); }
+
 TEST(patch_record, reads_back_what_it_stored) {
-  const patch_record read = read_patch_record(record_json(sample()));
-  EXPECT_EQ(read.patch_id, sample().patch_id);
-  EXPECT_EQ(read.patch_name, sample().patch_name);
-  EXPECT_EQ(read.created_files, sample().created_files);
-  EXPECT_EQ(read.replaced_files, sample().replaced_files);
-  EXPECT_EQ(read.created_folders, sample().created_folders);
-  EXPECT_EQ(read.written, sample().written);
+  EXPECT_EQ(read_patch_record(record_json(sample())), sample());
+}
+
+// Records as the installer stores them, with non-ASCII names, many files and
+// nested folders, read and stored again byte for byte.
+TEST(patch_record, reads_real_shaped_records) {
+  std::size_t records = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(RECORD_TEST_DATA)) {
+    if (entry.path().extension() != ".json") {
+      continue;  // a path alone, for the fuzzer
+    }
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string stored = test_support::read_file(entry.path());
+    EXPECT_EQ(record_json(read_patch_record(stored)), stored);
+    ++records;
+  }
+  EXPECT_GE(records, 4u);
 }
 
 // The removal deletes and moves exactly what the record names: a record
@@ -61,5 +98,48 @@ TEST(patch_record, refuses_a_record_that_cannot_be_trusted) {
   };
   for (const auto& [name, text] : rows) {
     EXPECT_THROW(read_patch_record(text), record_error) << name;
+  }
+}
+
+// The removal deletes and moves exactly these paths, through Windows: each
+// row is refused in every list, for its path alone.
+TEST(patch_record, refuses_a_path_that_reaches_outside_the_game_folder) {
+  const std::string paths[] = {
+      // climbing out, absolute, a drive, a stream
+      "..", "Data/../../x", "/x", "C:/x", "\\\\server\\share\\x", "C:x", "a.dat:evil", "a.dat::$DATA",
+      // devices
+      "CON", "nul.txt", "Data/COM1", "LPT9.log", "aux", "cOn.Dat", "NUL .txt", "COM\xC2\xB9",
+      // characters Windows does not allow in a name
+      std::string("..\0/Windows", 11), "Data/*", "a?.dat", "a\x01.dat", "a|b",
+      // names Windows cuts short, empty elements, another form
+      "a.dat.", "a.dat ", "Data./a.dat", "Data /a.dat", "...", "", "Data//a.dat", "Data/", "./a.dat",
+      "Data\\a.dat"};
+  for (const std::string& path : paths) {
+    for (const auto& [list, set_path] : lists) {
+      SCOPED_TRACE(list + (" holds " + path));
+      patch_record record = sample();
+      set_path(record, path);
+      try {
+        static_cast<void>(read_patch_record(record_json(record)));
+        ADD_FAILURE() << "read";
+      } catch (const record_error& error) {
+        EXPECT_STREQ(error.what(), ("the record names a path outside the game folder: " + path).c_str());
+      }
+    }
+  }
+}
+
+TEST(patch_record, reads_names_that_only_resemble_those_windows_takes_apart) {
+  for (const std::string path : {"CONSOLE.ini", "Data/COM10.dat", "nullable", "LPT.txt", ".config", "a..b",
+                                 "Caf\xC3\xA9/\xC3\x89t\xC3\xA9 1.txt"}) {
+    for (const auto& [list, set_path] : lists) {
+      SCOPED_TRACE(list + (" holds " + path));
+      patch_record record = sample();
+      set_path(record, path);
+      if (std::string_view(list) == "written") {
+        record.created_files.push_back(path);
+      }
+      EXPECT_EQ(read_patch_record(record_json(record)), record);
+    }
   }
 }

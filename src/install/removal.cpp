@@ -23,14 +23,15 @@ std::vector<fs::path> files_of(const patch_record& record) {
   return files;
 }
 
-failure renaming_failed(const fs::path& folder, const failure& why) {
+[[nodiscard]] failure renaming_failed(const fs::path& folder, const failure& why) {
   return windows_failure(fmt::format("renaming {} failed", path_to_utf8(folder)), why.code, folder);
 }
 
 // Puts the patch back on as it was before the removal that `removing` (the
 // removal's folder) records, from whatever point it stopped at, and gives
 // the folder its id's name again.
-result<> undo_removal(const fs::path& game_folder, const fs::path& removing, const patch_record& record) {
+[[nodiscard]] result<> undo_removal(const fs::path& game_folder, const fs::path& removing,
+                                    const patch_record& record) {
   const fs::path originals = removing / originals_folder_name;
   const fs::path patch_files = removing / removed_files_name;
   // An original that is back in the game goes back to the backup first.

@@ -33,8 +33,8 @@ std::string originals_left_in(const fs::path& staging) {
 
 // Moves the originals `relatives` from `staging` back below `game_folder`,
 // replacing what the copy put there.
-result<> put_back(const fs::path& game_folder, const fs::path& staging,
-                  const std::vector<fs::path>& relatives) {
+[[nodiscard]] result<> put_back(const fs::path& game_folder, const fs::path& staging,
+                                const std::vector<fs::path>& relatives) {
   return move_files_between(staging, game_folder, relatives, true);
 }
 
@@ -202,8 +202,8 @@ void staged_replacement::roll_back(const std::string& reason) {
   remove_empty_folders(created_folders_);
   const bool originals_left = !remove_empty_tree(staging());
   if (undo_failure) {
-    throw_left(fmt::format("{}; undoing it, {}.{}", reason, *undo_failure,
-                           originals_left ? " " + originals_left_in(staging()) : ""));
+    const std::string left = originals_left ? originals_left_in(staging()) : std::string();
+    throw_left(fmt::format("{}; undoing it, {}.{}{}", reason, *undo_failure, left.empty() ? "" : " ", left));
   }
   throw_unchanged(failure(reason));
 }

@@ -52,8 +52,10 @@ exit_code report_missing_patch_files(const fs::path& folder) {
 
 // The sealed patch's files, checked; or the run's end, told to the player
 // (no box when the player cancelled the check).
-std::variant<patch_files, exit_code> check_seal(const fs::path& archives, const patch_config& config,
-                                                error_location& location, const player_messages& messages) {
+[[nodiscard]] std::variant<patch_files, exit_code> check_seal(const fs::path& archives,
+                                                              const patch_config& config,
+                                                              error_location& location,
+                                                              const player_messages& messages) {
   progress_window progress(messages.title(), messages.checking());
   seal_check checked = check_sealed_patch(archives, config, location, progress);
   if (const auto* damaged = std::get_if<patch_damage>(&checked)) {

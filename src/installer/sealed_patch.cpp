@@ -78,8 +78,9 @@ void refuse_unsafe_places(const fs::path& archives, const patch_files& listed,
 
 // The listed files that the listing holds, with their sizes, or the first
 // that it does not.
-std::variant<patch_files, patch_damage> find_listed_files(const fs::path& archives, const patch_files& listed,
-                                                          const archives_listing& listing) {
+[[nodiscard]] std::variant<patch_files, patch_damage> find_listed_files(const fs::path& archives,
+                                                                        const patch_files& listed,
+                                                                        const archives_listing& listing) {
   patch_files patch = listed;
   for (const fs::path& relative : listed.destinations) {
     if (const auto file = listing.files.find(relative); file != listing.files.end()) {
@@ -94,10 +95,10 @@ std::variant<patch_files, patch_damage> find_listed_files(const fs::path& archiv
 
 // The files and hashes that the checksum file lists, or the damage when it
 // is missing.
-std::variant<patch_files, patch_damage> read_checksum_file(const fs::path& archives,
-                                                           const patch_config& config,
-                                                           const archives_listing& listing,
-                                                           error_location& location) {
+[[nodiscard]] std::variant<patch_files, patch_damage> read_checksum_file(const fs::path& archives,
+                                                                         const patch_config& config,
+                                                                         const archives_listing& listing,
+                                                                         error_location& location) {
   const fs::path list = archives / path_from_utf8(config.checksums);
   result<std::string> text = read_small_file(list, largest_checksum_file);
   if (!text && is_not_found(text.error())) {
@@ -118,8 +119,8 @@ std::variant<patch_files, patch_damage> read_checksum_file(const fs::path& archi
 }
 
 // The first file whose hash is not its listed one, or the patch.
-seal_check compare_hashes(const fs::path& archives, patch_files patch,
-                          const std::vector<std::optional<std::string>>& hashes) {
+[[nodiscard]] seal_check compare_hashes(const fs::path& archives, patch_files patch,
+                                        const std::vector<std::optional<std::string>>& hashes) {
   for (std::size_t index = 0; index < hashes.size(); ++index) {
     if (hashes[index] != patch.hashes[index]) {
       return patch_damage{hashes[index] ? damage::differs : damage::missing,
@@ -129,9 +130,10 @@ seal_check compare_hashes(const fs::path& archives, patch_files patch,
   return patch;
 }
 
-std::variant<patch_files, patch_damage> read_listed(const fs::path& archives, const patch_config& config,
-                                                    error_location& location,
-                                                    const archives_listing& listing) {
+[[nodiscard]] std::variant<patch_files, patch_damage> read_listed(const fs::path& archives,
+                                                                  const patch_config& config,
+                                                                  error_location& location,
+                                                                  const archives_listing& listing) {
   std::variant<patch_files, patch_damage> read = read_checksum_file(archives, config, listing, location);
   if (const auto* patch = std::get_if<patch_files>(&read)) {
     refuse_unsafe_places(archives, *patch, listing);

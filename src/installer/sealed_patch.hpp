@@ -32,9 +32,9 @@ std::string damage_text(const patch_damage& damaged);
 // The files that the checksum file of the patch in `archives` lists, with
 // their hashes, in its order; or the damage when the list is missing. Throws
 // as check_sealed_patch does, but checks no file.
-std::variant<patch_files, patch_damage> read_sealed_patch(const std::filesystem::path& archives,
-                                                          const patch_config& config,
-                                                          error_location& location);
+[[nodiscard]] std::variant<patch_files, patch_damage> read_sealed_patch(const std::filesystem::path& archives,
+                                                                        const patch_config& config,
+                                                                        error_location& location);
 
 // Checks the patch in `archives` that config.json seals with its checksum
 // file: finds each listed file in one listing of archives, and hashes each
@@ -43,5 +43,5 @@ std::variant<patch_files, patch_damage> read_sealed_patch(const std::filesystem:
 // that is not in sha256sum's format (with the checksum file recorded in
 // `location`), installer_error when a listed file is a link or lies below
 // one, or a file cannot be read.
-seal_check check_sealed_patch(const std::filesystem::path& archives, const patch_config& config,
-                              error_location& location, progress_window& progress);
+[[nodiscard]] seal_check check_sealed_patch(const std::filesystem::path& archives, const patch_config& config,
+                                            error_location& location, progress_window& progress);

@@ -64,7 +64,7 @@ checksum_line parse_line(std::string_view text, std::size_t line) {
 }  // namespace
 
 checksum_format_error::checksum_format_error(std::size_t line, const std::string& reason)
-    : std::runtime_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
+    : installer_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
 
 std::optional<std::string> normalized_sha256(std::string_view text) {
   std::string lower = ascii_lower(text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/failure.hpp"
+
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -16,7 +18,7 @@ struct checksum_line {
 
 // A line of a checksum file that is not in sha256sum's format or names no
 // file of the patch. what() is "line <n>: <reason>".
-class checksum_format_error : public std::runtime_error {
+class checksum_format_error : public installer_error {
  public:
   checksum_format_error(std::size_t line, const std::string& reason);
   std::size_t line() const noexcept { return line_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/failure.hpp"
+
 #include <filesystem>
 #include <iosfwd>
 #include <map>
@@ -54,8 +56,8 @@ struct patch_config {
 // A member that the JSON library reads but that does not make sense, such as
 // a hash that is not 64 hexadecimal digits or a path that leaves its folder.
 // what() names the member.
-struct config_error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+struct config_error : installer_error {
+  explicit config_error(std::string what) : installer_error(std::move(what)) {}
 };
 
 // Reads config.json through read_patch_config. A file that cannot be opened

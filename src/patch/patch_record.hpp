@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/failure.hpp"
+
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -27,8 +29,8 @@ struct patch_record {
 
 // A stored record that cannot be trusted: not JSON of the shape below, or a
 // path that would reach outside the game folder. what() says which.
-struct record_error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+struct record_error : installer_error {
+  explicit record_error(std::string what) : installer_error(std::move(what)) {}
 };
 
 // The record as a JSON object, the bytes the installer stores. Throws

@@ -57,7 +57,7 @@ std::vector<fs::path> manifest_files(const fs::path& folder, search_log& log) {
 
 // The install folder that `manifest` gives for `app_name`, or why it does
 // not give one.
-result<fs::path> install_folder_of(const std::string& text, const std::string& app_name) {
+[[nodiscard]] result<fs::path> install_folder_of(const std::string& text, const std::string& app_name) {
   const json manifest = json::parse(text, nullptr, false);
   if (manifest.is_discarded()) {
     return passed_over(L"not JSON");

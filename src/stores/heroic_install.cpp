@@ -14,7 +14,7 @@ using nlohmann::json;
 namespace {
 
 // The folder that an entry's install_path names, or why it names none.
-result<fs::path> install_path_of(const json& entry) {
+[[nodiscard]] result<fs::path> install_path_of(const json& entry) {
   if (!entry.is_object()) {
     return passed_over(L"its entry is not a JSON object");
   }
@@ -26,7 +26,7 @@ result<fs::path> install_path_of(const json& entry) {
 }
 
 // Legendary's list: an object from app name to entry.
-result<fs::path> legendary_install(const json& list, const std::string& app_name) {
+[[nodiscard]] result<fs::path> legendary_install(const json& list, const std::string& app_name) {
   if (!list.is_object()) {
     return passed_over(L"not a JSON object");
   }
@@ -38,7 +38,7 @@ result<fs::path> legendary_install(const json& list, const std::string& app_name
 }
 
 // Heroic's GOG list: {"installed": [entry, ...]}, each entry with its appName.
-result<fs::path> gog_store_install(const json& list, const std::string& gog_id) {
+[[nodiscard]] result<fs::path> gog_store_install(const json& list, const std::string& gog_id) {
   if (!list.is_object() || !list.contains("installed") || !list["installed"].is_array()) {
     return passed_over(L"no array installed");
   }

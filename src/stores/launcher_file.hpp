@@ -20,7 +20,7 @@
 bool is_absent(const std::filesystem::path& path);
 
 // Why a launcher's entry gives no folder: `reason`, as the log says it.
-failure passed_over(std::wstring_view reason);
+[[nodiscard]] failure passed_over(std::wstring_view reason);
 
 // The folder `text` (UTF-8) names, when it is a full path to an existing
 // folder; else why not: "its <member> <folder> is not a full path to an

@@ -6,8 +6,8 @@
 
 namespace {
 
-result<std::wstring> read_logged(const std::wstring& subkey, const std::wstring& value_name,
-                                 std::wstring_view what, registry_view view, search_log& log) {
+[[nodiscard]] result<std::wstring> read_logged(const std::wstring& subkey, const std::wstring& value_name,
+                                               std::wstring_view what, registry_view view, search_log& log) {
   result<std::wstring> value = read_registry_string(HKEY_LOCAL_MACHINE, subkey, value_name, view);
   log.write(L"attempt to get {} from the {} registry returned status {:#010x} and path {}\n", what,
             view == registry_view::wow64_32 ? L"32-bit" : L"64-bit",

@@ -37,7 +37,7 @@ DWORD change_despite_read_only(const fs::path& path, operation change) noexcept 
 }
 
 // Done for 0, else the failure of `what` on `object` with `code`.
-result<> done_or(DWORD code, const std::string& what, const fs::path& object) {
+[[nodiscard]] result<> done_or(DWORD code, const std::string& what, const fs::path& object) {
   if (code == 0) {
     return {};
   }
@@ -46,9 +46,10 @@ result<> done_or(DWORD code, const std::string& what, const fs::path& object) {
 
 // Opens what stands at `path` (a file, or with FILE_FLAG_BACKUP_SEMANTICS a
 // folder) for `access`, letting others read, write and delete it meanwhile.
-result<unique_hfile> open_existing(const fs::path& path, DWORD access, DWORD flags) {
-  unique_hfile handle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, flags, nullptr));
+[[nodiscard]] result<unique_hfile> open_existing(const fs::path& path, DWORD access, DWORD flags) {
+  unique_hfile handle(::CreateFileW(path.c_str(), access,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
   if (!handle) {
     return last_windows_failure(fmt::format("opening {} failed", path_to_utf8(path)), path);
   }
@@ -80,7 +81,7 @@ void add_entry(const fs::path& path, const WIN32_FIND_DATAW& entry, folder_tree&
 }
 
 // Adds what `folder` holds to `tree`, depth first.
-result<> list_into(const fs::path& folder, folder_tree& tree, depth how) {
+[[nodiscard]] result<> list_into(const fs::path& folder, folder_tree& tree, depth how) {
   WIN32_FIND_DATAW entry{};
   // The basic information and the large fetch make a listing cheaper; the
   // short names are not needed.

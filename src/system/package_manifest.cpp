@@ -23,11 +23,11 @@ struct opened_reader {
   com_ptr<IXmlReader> reader;
 };
 
-failure reading_failure(const std::filesystem::path& file, HRESULT status) {
+[[nodiscard]] failure reading_failure(const std::filesystem::path& file, HRESULT status) {
   return hresult_failure("reading " + path_to_utf8(file) + " failed", status, file);
 }
 
-result<opened_reader> open_reader(const std::filesystem::path& file) {
+[[nodiscard]] result<opened_reader> open_reader(const std::filesystem::path& file) {
   opened_reader opened;
   // xmllite.dll is no KnownDLL.
   opened.library = load_system_library(L"xmllite.dll");

@@ -20,7 +20,8 @@ REGSAM view_flag(registry_view view) {
   return 0;
 }
 
-failure read_failure(const std::wstring& subkey, const std::wstring& value_name, LSTATUS status) {
+[[nodiscard]] failure read_failure(const std::wstring& subkey, const std::wstring& value_name,
+                                   LSTATUS status) {
   return windows_failure("reading " + narrow_utf16(value_name) + " of " + narrow_utf16(subkey) + " failed",
                          static_cast<unsigned long>(status));
 }

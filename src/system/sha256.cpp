@@ -127,7 +127,7 @@ class hashing_pool {
     }
   }  // the workers end with the threads
 
-  result<std::vector<std::optional<std::string>>> digests() const {
+  [[nodiscard]] result<std::vector<std::optional<std::string>>> digests() const {
     std::vector<std::optional<std::string>> hex;
     for (const std::optional<result<sha256_digest>>& outcome : outcomes_) {
       if (!outcome) {
@@ -159,7 +159,7 @@ class hashing_pool {
   }
 
   // Nothing may leave a worker thread: a failure of BCrypt is the file's.
-  result<sha256_digest> hash(const fs::path& file) {
+  [[nodiscard]] result<sha256_digest> hash(const fs::path& file) {
     std::uint64_t counted = 0;
     try {
       return hasher_.of_file(file, [&](std::uint64_t read) {

@@ -19,20 +19,22 @@ std::string describe_windows_error(const std::string& what, unsigned long code);
 
 // The failure `code` (GetLastError(), an LSTATUS) of the call that `what`
 // names, on `object`.
-failure windows_failure(const std::string& what, unsigned long code, std::filesystem::path object = {});
+[[nodiscard]] failure windows_failure(const std::string& what, unsigned long code,
+                                      std::filesystem::path object = {});
 
 // The failure of the call that `what` names, with the calling thread's last
 // error (GetLastError()).
-failure last_windows_failure(const std::string& what, std::filesystem::path object = {});
+[[nodiscard]] failure last_windows_failure(const std::string& what, std::filesystem::path object = {});
 
 // The failure `result` of the COM call that `what` names: as
 // windows_failure for the Win32 facility; else "<what> (error 0x8...:
 // <words>)", of code_kind::hresult.
-failure hresult_failure(const std::string& what, HRESULT result, std::filesystem::path object = {});
+[[nodiscard]] failure hresult_failure(const std::string& what, HRESULT result,
+                                      std::filesystem::path object = {});
 
 // The failure `status` of a call that returns an NTSTATUS (BCrypt's), as
 // the Windows code that it stands for.
-failure ntstatus_failure(const std::string& what, LONG status);
+[[nodiscard]] failure ntstatus_failure(const std::string& what, LONG status);
 
 // Throws installer_error with hresult_failure when `result` is a failure.
 void throw_if_failed(HRESULT result, const std::string& what);

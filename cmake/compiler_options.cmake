@@ -18,6 +18,14 @@ function(project_options target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
       -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=source/ -ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/)
   endif()
+  if(MINGW)
+    # A Windows release keeps for the shipped programs only what they reach,
+    # optimized across files (add_program's SHIPPED): each header-only
+    # library's code is otherwise compiled into every file that uses it. The
+    # objects also hold ordinary code, so that the tests link them as usual.
+    target_compile_options(${target} PRIVATE
+      $<$<CONFIG:Release>:-flto=auto -ffat-lto-objects -ffunction-sections -fdata-sections>)
+  endif()
   if(PATCH_INSTALLER_SANITIZE AND NOT MSVC)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
                                              -fno-omit-frame-pointer)
@@ -26,14 +34,15 @@ function(project_options target)
 endfunction()
 
 # Declares one of our programs:
-#   add_program(name [WIN32] [WIDE_ENTRY] SOURCES...)
+#   add_program(name [WIN32] [WIDE_ENTRY] [SHIPPED] SOURCES...)
 # WIN32 makes a GUI program (no console); WIDE_ENTRY enters it through
-# wWinMain or wmain. For Windows the C++, GCC and thread runtimes are linked
+# wWinMain or wmain; SHIPPED, a program of the release zip, is linked with
+# link-time optimization in a Windows release. For Windows the C++, GCC and thread runtimes are linked
 # statically: a player's machine has no MinGW runtime, so the program must
 # import Windows DLLs only. The image carries no link time, and a release
 # build no symbols, so that the same sources give the same bytes.
 function(add_program name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "WIN32;WIDE_ENTRY" "" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "WIN32;WIDE_ENTRY;SHIPPED" "" "")
   if(arg_WIN32)
     add_executable(${name} WIN32 ${arg_UNPARSED_ARGUMENTS})
   else()
@@ -45,6 +54,13 @@ function(add_program name)
                                         $<$<CONFIG:Release>:-s>)
     if(arg_WIDE_ENTRY)
       target_link_options(${name} PRIVATE -municode)
+    endif()
+    # The driver would optimize every program across files once the objects
+    # hold the optimizer's own form; only the shipped ones need it.
+    if(arg_SHIPPED)
+      target_link_options(${name} PRIVATE $<$<CONFIG:Release>:-flto=auto -Wl,--gc-sections>)
+    else()
+      target_link_options(${name} PRIVATE $<$<CONFIG:Release>:-fno-lto>)
     endif()
   endif()
 endfunction()

@@ -138,7 +138,7 @@ std::optional<fs::path> locate_steam_install(const patch_config& config, search_
   const result<std::wstring> steam =
       read_registry_string(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", L"SteamPath", registry_view::native);
   log.write(L"attempt to get Steam install path returned status {:#010x} and path {}\n",
-            static_cast<std::int32_t>(registry_status(steam)), steam.value_or(L""));
+            static_cast<std::int32_t>(registry_status(steam)), steam.value_or(std::wstring()));
   if (!steam) {
     return std::nullopt;
   }

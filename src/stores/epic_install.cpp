@@ -27,7 +27,7 @@ std::optional<fs::path> launcher_data_folder(search_log& log) {
       read_registry_string(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Epic Games\\EpicGamesLauncher", L"AppDataPath",
                            registry_view::wow64_32);
   log.write(L"attempt to get Epic Games Launcher data path returned status {:#010x} and path {}\n",
-            static_cast<std::int32_t>(registry_status(value)), value.value_or(L""));
+            static_cast<std::int32_t>(registry_status(value)), value.value_or(std::wstring()));
   if (value && !value->empty()) {
     return fs::path(value->c_str());
   }

@@ -11,7 +11,7 @@ namespace {
   result<std::wstring> value = read_registry_string(HKEY_LOCAL_MACHINE, subkey, value_name, view);
   log.write(L"attempt to get {} from the {} registry returned status {:#010x} and path {}\n", what,
             view == registry_view::wow64_32 ? L"32-bit" : L"64-bit",
-            static_cast<std::int32_t>(registry_status(value)), value.value_or(L""));
+            static_cast<std::int32_t>(registry_status(value)), value.value_or(std::wstring()));
   return value;
 }
 

@@ -59,7 +59,7 @@ std::optional<fs::path> game_of_package(const fs::path& game, const std::wstring
     const result<std::wstring> identity = read_package_identity(manifest);
     // An HRESULT, shown as Windows' tools show one (0x8007...).
     log.write(L"manifest {} returned status {:#010x} and package {}\n", manifest.native(),
-              static_cast<std::uint32_t>(manifest_status(identity)), identity.value_or(L""));
+              static_cast<std::uint32_t>(manifest_status(identity)), identity.value_or(std::wstring()));
     if (identity && ascii_lower(*identity) == ascii_lower(package) && is_existing_folder(folder)) {
       return folder;
     }

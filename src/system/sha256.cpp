@@ -14,8 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <semaphore>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -118,12 +117,14 @@ class hashing_pool {
     for (unsigned worker = 0; worker < workers && worker < files_.size(); ++worker) {
       threads.emplace_back([this] { work(); });
     }
-    std::unique_lock lock(mutex_);
-    while (progress && finished_ < files_.size() && !stop_) {
-      changed_.wait_for(lock, std::chrono::milliseconds(50));
-      lock.unlock();
-      stop_ = !progress(done_, files_[current_]);
-      lock.lock();
+    for (std::size_t finished = 0; progress && finished < files_.size() && !stop_;) {
+      finished += finished_one_.try_acquire_for(std::chrono::milliseconds(50));
+      try {
+        stop_ = !progress(done_, files_[current_]);
+      } catch (...) {
+        stop_ = true;  // the workers stop before the failure leaves
+        throw;
+      }
     }
   }  // the workers end with the threads
 
@@ -152,9 +153,7 @@ class hashing_pool {
       if (!*outcomes_[index] && outcomes_[index]->error().code == ERROR_CANCELLED) {
         outcomes_[index].reset();
       }
-      const std::lock_guard lock(mutex_);
-      ++finished_;
-      changed_.notify_one();
+      finished_one_.release();
     }
   }
 
@@ -181,9 +180,7 @@ class hashing_pool {
   std::atomic<std::size_t> current_ = 0;
   std::atomic<std::uint64_t> done_ = 0;
   std::atomic<bool> stop_ = false;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t finished_ = 0;
+  std::counting_semaphore<> finished_one_{0};
 };
 
 }  // namespace

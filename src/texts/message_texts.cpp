@@ -15,11 +15,20 @@ namespace {
 
 using json = nlohmann::json;
 
-const char* const field_names[] = {"game",   "file", "folder", "versions", "executable",
-                                   "others", "last", "patch",  "other"};
+// Each field a text may name, and where its value is.
+constexpr std::pair<const char*, std::string text_fields::*> fields_by_name[] = {
+    {"game", &text_fields::game},
+    {"file", &text_fields::file},
+    {"folder", &text_fields::folder},
+    {"versions", &text_fields::versions},
+    {"executable", &text_fields::executable},
+    {"others", &text_fields::others},
+    {"last", &text_fields::last},
+    {"patch", &text_fields::patch},
+    {"other", &text_fields::other},
+};
 
-// The table: key -> language -> text. Built into the program, and read
-// once per message_texts.
+// The table: key -> language -> text, built into the program.
 json table() { return json::parse(messages_json); }
 
 std::vector<std::string> languages_of(const json& messages) {
@@ -38,38 +47,25 @@ std::string with_named_game(std::string text) {
   return text;
 }
 
-// Formats `text` with the fields named in `names`, taken from `fields`.
-template <class value_source>
-std::string format_named(const std::string& text, const std::vector<std::string>& names,
-                         value_source value_of) {
+// Formats `text` with the fields named in `names`, each standing for itself:
+// whether the text fits them.
+void format_with_names(const std::string& text, const std::vector<std::string>& names) {
   fmt::dynamic_format_arg_store<fmt::format_context> arguments;
   for (const std::string& name : names) {
-    arguments.push_back(fmt::arg(name.c_str(), value_of(name)));
+    arguments.push_back(fmt::arg(name.c_str(), "{" + name + "}"));
   }
-  return fmt::vformat(text, arguments);
+  (void)fmt::vformat(text, arguments);  // only whether it throws counts
 }
 
 // The names of the fields that `text` holds, in the order they come.
 std::vector<std::string> fields_in(const std::string& text) {
   std::vector<std::string> names;
-  for (const char* name : field_names) {
+  for (const auto& [name, member] : fields_by_name) {
     if (text.find(std::string("{") + name + "}") != std::string::npos) {
       names.push_back(name);
     }
   }
   return names;
-}
-
-const std::string& field(const text_fields& fields, std::string_view name) {
-  if (name == "game") return fields.game;
-  if (name == "file") return fields.file;
-  if (name == "folder") return fields.folder;
-  if (name == "versions") return fields.versions;
-  if (name == "executable") return fields.executable;
-  if (name == "others") return fields.others;
-  if (name == "patch") return fields.patch;
-  if (name == "other") return fields.other;
-  return fields.last;
 }
 
 }  // namespace
@@ -96,8 +92,11 @@ std::string message_texts::operator()(std::string_view key, const text_fields& f
   if (text == texts_.end()) {
     throw std::out_of_range("no text for the key " + std::string(key));
   }
-  std::vector<std::string> names(std::begin(field_names), std::end(field_names));
-  return format_named(text->second, names, [&](const std::string& name) { return field(fields, name); });
+  fmt::dynamic_format_arg_store<fmt::format_context> arguments;
+  for (const auto& [name, member] : fields_by_name) {
+    arguments.push_back(fmt::arg(name, fields.*member));
+  }
+  return fmt::vformat(text->second, arguments);
 }
 
 std::string table_language(std::string_view tag) {
@@ -134,7 +133,7 @@ std::optional<std::string> message_override_problem(std::string_view key, const 
   // Only the fields of the English text are given: any other is an error.
   const std::vector<std::string> allowed = fields_in(entry->at("en").get<std::string>());
   try {
-    format_named(with_named_game(text), allowed, [](const std::string& name) { return "{" + name + "}"; });
+    format_with_names(with_named_game(text), allowed);
   } catch (const fmt::format_error&) {
     std::string names;
     for (const std::string& name : allowed) {

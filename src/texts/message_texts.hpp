@@ -8,8 +8,7 @@
 
 // The values that a text may name by its replacement fields: {game},
 // {file}, {folder}, {versions}, {executable}, {others}, {last}, {patch},
-// {other}. Each text
-// uses the fields its English text uses. All are UTF-8.
+// {other}. Each text uses the fields its English text uses. All are UTF-8.
 struct text_fields {
   std::string game;
   std::string file;

@@ -46,10 +46,10 @@ std::string record_path(const fs::path& relative) { return path_to_utf8(relative
 
 fs::path from_record_path(const std::string& path) { return path_from_utf8(path).make_preferred(); }
 
-std::vector<fs::path> from_record_paths(const std::vector<std::string>& paths) {
+std::vector<fs::path> from_record_paths(const std::vector<std::string>& paths, const fs::path& below) {
   std::vector<fs::path> relatives;
   for (const std::string& path : paths) {
-    relatives.push_back(from_record_path(path));
+    relatives.push_back(below / from_record_path(path));
   }
   return relatives;
 }

@@ -33,10 +33,11 @@ std::string patch_id(std::string_view game_name, const std::vector<std::filesyst
                      const std::vector<std::string>& hashes);
 
 // A path relative to the game folder as a record holds it ('/' between
-// elements), and back.
+// elements), and back; below the folder `below` when given.
 std::string record_path(const std::filesystem::path& relative);
 std::filesystem::path from_record_path(const std::string& path);
-std::vector<std::filesystem::path> from_record_paths(const std::vector<std::string>& paths);
+std::vector<std::filesystem::path> from_record_paths(const std::vector<std::string>& paths,
+                                                     const std::filesystem::path& below = {});
 
 // A committed patch of the game folder: its record, and its folder.
 struct stored_patch {

@@ -2,32 +2,30 @@
 
 #include "system/file_operations.hpp"
 #include "system/shell_copy.hpp"
+#include "system/test_hook.hpp"
 #include "system/text.hpp"
 
 #include <fmt/format.h>
-
-#include <optional>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Why the first of `destinations` that does not hold as many bytes as its
-// patch file falls short, or nothing.
-std::optional<std::string> first_incomplete(const patch_files& patch,
-                                            const std::vector<fs::path>& destinations) {
+// Whether every one of `destinations` holds as many bytes as its patch
+// file; else why the first that does not falls short.
+[[nodiscard]] result<> check_arrived(const patch_files& patch, const std::vector<fs::path>& destinations) {
   for (std::size_t index = 0; index < destinations.size(); ++index) {
     const result<std::uint64_t> arrived = file_size_of(destinations[index]);
     if (!arrived) {
-      return fmt::format("copying the patch files ended, but {} is missing",
-                         path_to_utf8(destinations[index]));
+      return failure(
+          fmt::format("copying the patch files ended, but {} is missing", path_to_utf8(destinations[index])));
     }
     if (*arrived != patch.sizes[index]) {
-      return fmt::format("copying the patch files ended, but {} holds {} bytes instead of {}",
-                         path_to_utf8(destinations[index]), *arrived, patch.sizes[index]);
+      return failure(fmt::format("copying the patch files ended, but {} holds {} bytes instead of {}",
+                                 path_to_utf8(destinations[index]), *arrived, patch.sizes[index]));
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace
@@ -40,7 +38,8 @@ void copy_patch_files(staged_replacement& staging, const patch_files& patch, con
   if (const result<> copied = shell_copy(patch.files, destinations, "copying the patch files"); !copied) {
     staging.roll_back(copied.error().what);
   }
-  if (const std::optional<std::string> incomplete = first_incomplete(patch, destinations)) {
-    staging.roll_back(*incomplete);
+  pause_for_test(L"copied");
+  if (const result<> arrived = check_arrived(patch, destinations); !arrived) {
+    staging.roll_back(arrived.error().what);
   }
 }

@@ -4,6 +4,7 @@
 #include "install/staging.hpp"
 #include "system/file_operations.hpp"
 #include "system/sha256.hpp"
+#include "system/test_hook.hpp"
 
 #include <thread>
 
@@ -47,5 +48,6 @@ void install_patch(const patch_config& config, const patch_files& patch, const p
   if (hashing.joinable()) {
     hashing.join();
   }
+  pause_for_test(L"hashed");
   commit_keeping_originals(staging, config, patch, on_game, hashes, game_folder);
 }

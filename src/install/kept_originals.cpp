@@ -4,11 +4,13 @@
 #include "install/tree_moves.hpp"
 #include "system/file_operations.hpp"
 #include "system/sha256.hpp"
+#include "system/test_hook.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -58,10 +60,11 @@ const stored_patch* later_writer(const std::vector<other_patch>& others, const s
   return nullptr;
 }
 
-// Whether the game holds what `own` wrote, file by file, or what a later
-// patch wrote over it; notes the first such patch in `on_game`.
-bool still_written(const std::vector<stored_patch>& patches, const fs::path& game_folder,
-                   patch_on_game& on_game) {
+// Notes in `on_game` the files that no record explains: the game holds
+// neither what `own` wrote there nor what a later patch wrote over it; and
+// the first file that a later patch wrote over, with that patch.
+void note_changes(const std::vector<stored_patch>& patches, const fs::path& game_folder,
+                  patch_on_game& on_game) {
   const patch_record& own = on_game.own->record;
   std::vector<other_patch> others;
   for (const stored_patch& stored : patches) {
@@ -80,15 +83,14 @@ bool still_written(const std::vector<stored_patch>& patches, const fs::path& gam
     if (current == hash) {
       continue;
     }
-    const stored_patch* other = later_writer(others, path, current);
-    if (!other) {
-      return false;  // the game or another program changed it: a repair
-    }
-    if (!on_game.covered) {
-      on_game.covered.emplace(path, other->record);
+    if (const stored_patch* other = later_writer(others, path, current)) {
+      if (!on_game.covered) {
+        on_game.covered.emplace(path, other->record);
+      }
+    } else {
+      on_game.changed_by_game.push_back(path);  // a store's update, the player, another program
     }
   }
-  return true;
 }
 
 std::vector<std::string> record_paths(const std::vector<fs::path>& relatives) {
@@ -126,9 +128,11 @@ void commit_first_install(staged_replacement& staging, const patch_record& recor
   const fs::path pending = patch_backup_folder(game_folder, record.patch_id, L".new");
   std::set<fs::path> made;
   result<> written = create_folders(pending, made);
+  pause_for_test(L"recording");
   if (written) {
     written = write_record_in(pending, record);
   }
+  pause_for_test(L"recorded");
   try {
     if (!written) {
       staging.roll_back(describe_windows_error(
@@ -143,22 +147,60 @@ void commit_first_install(staged_replacement& staging, const patch_record& recor
   }
 }
 
-// A repair keeps the first install's originals and lists; only what the
-// files hold now is new. The refreshed record replaces the old one in one
-// rename before the commit: whichever of the two a killed run leaves, the
-// next run finds a record that does not match and repairs again.
-void commit_repair(staged_replacement& staging, patch_record record, const stored_patch& own,
+// Whether this run moved aside a file at `relative`: the game held one there.
+bool found_in_game(const staged_replacement& staging, const fs::path& relative) {
+  return std::any_of(staging.replaced().begin(), staging.replaced().end(),
+                     [&](const fs::path& moved) { return same_file_name(moved, relative); });
+}
+
+// What the game holds at a file that no record explains is what it holds
+// without this patch (a store's update, as a rule): the record lists the
+// file as replaced when the game held one there, else as created.
+void list_found_files(const staged_replacement& staging, const patch_on_game& on_game, patch_record& record) {
+  for (const std::string& path : on_game.changed_by_game) {
+    std::erase(record.created_files, path);
+    std::erase(record.replaced_files, path);
+    const bool found = found_in_game(staging, from_record_path(path));
+    (found ? record.replaced_files : record.created_files).push_back(path);
+  }
+}
+
+// The files found become their originals, in place of the older ones, once
+// the record that lists them so is stored: a run killed before leaves a
+// record that does not match the game, and the next run repairs again.
+void keep_found_files(const staged_replacement& staging, const patch_on_game& on_game) {
+  const fs::path originals = on_game.own->folder / originals_folder_name;
+  for (const std::string& path : on_game.changed_by_game) {
+    const fs::path relative = from_record_path(path);
+    if (found_in_game(staging, relative)) {
+      // The older one stays if this fails: a game as it was before the update.
+      (void)move_files_between(staging.staged(), originals, {relative}, true);
+    } else {
+      (void)delete_file(originals / relative);  // one that stays is never put back: the record creates it
+    }
+  }
+}
+
+// A repair keeps the first install's originals and lists but for the files
+// that the game changed; what the files hold now is new. The refreshed
+// record replaces the old one in one rename before the commit: whichever of
+// the two a killed run leaves, the next run finds a record that does not
+// match and repairs again.
+void commit_repair(staged_replacement& staging, patch_record record, const patch_on_game& on_game,
                    const lowered_hashes& written) {
   for (auto& [path, hash] : record.written) {
     if (const auto found = written.find(ascii_lower(path)); found != written.end()) {
       hash = found->second;
     }
   }
-  if (const result<> replaced = replace_file(own.folder / record_file_name, record_json(record)); !replaced) {
+  list_found_files(staging, on_game, record);
+  const fs::path& folder = on_game.own->folder;
+  if (const result<> replaced = replace_file(folder / record_file_name, record_json(record)); !replaced) {
     staging.roll_back(describe_windows_error(
-        fmt::format("the copy succeeded, but updating its record in {} failed", path_to_utf8(own.folder)),
+        fmt::format("the copy succeeded, but updating its record in {} failed", path_to_utf8(folder)),
         replaced.error().code));
   }
+  keep_found_files(staging, on_game);
   staging.commit();
 }
 
@@ -200,8 +242,9 @@ patch_on_game examine_patch_on_game(const patch_config& config, const patch_file
   on_game.hashes = patch.hashes.empty()
                        ? or_throw(sha256_of_files(patch.files))
                        : std::vector<std::optional<std::string>>(patch.hashes.begin(), patch.hashes.end());
+  note_changes(patches, game_folder, on_game);
   if (by_lower_name(on_game.own->record.written) == by_destination(patch.destinations, on_game.hashes) &&
-      still_written(patches, game_folder, on_game)) {
+      on_game.changed_by_game.empty()) {
     on_game.state = patch_state::on;
   }
   return on_game;
@@ -222,7 +265,7 @@ void commit_keeping_originals(staged_replacement& staging, const patch_config& c
   for (std::size_t index = 0; index < written.size(); ++index) {
     by_path.emplace(ascii_lower(record_path(patch.destinations[index])), written[index]);
   }
-  commit_repair(staging, std::move(record), *on_game.own, by_path);
+  commit_repair(staging, std::move(record), on_game, by_path);
 }
 
 void undo_uncommitted_install(const fs::path& game_folder, const fs::path& pending) {
@@ -242,17 +285,13 @@ void undo_uncommitted_install(const fs::path& game_folder, const fs::path& pendi
   }
   try {
     const patch_record record = read_record_in(pending, L".new");
-    for (const fs::path& created : from_record_paths(record.created_files)) {
-      (void)delete_file(game_folder / created);  // one that stays is the game's now; nothing better to do
+    for (const fs::path& created : from_record_paths(record.created_files, game_folder)) {
+      (void)delete_file(created);  // one that stays is the game's now; nothing better to do
     }
-    std::vector<fs::path> folders;
-    for (const fs::path& folder : from_record_paths(record.created_folders)) {
-      folders.push_back(game_folder / folder);
-    }
-    remove_empty_folders(std::move(folders));
+    remove_empty_folders(from_record_paths(record.created_folders, game_folder));
   } catch (const record_error&) {
-    // No whole record: the run was killed before it wrote one, and so
-    // before anything was copied.
+    // No whole record: the run was killed while it wrote one, and the
+    // staging folder's list of what it created still stands.
   }
   (void)remove_tree(pending);  // what stays is deleted by the next run
 }

@@ -26,8 +26,12 @@ struct patch_on_game {
   // Each patch file's SHA-256 (nothing for one that was gone), when telling
   // the state needed them.
   std::vector<std::optional<std::string>> hashes;
-  // When it is on: a file of it that another patch wrote over, and that patch.
+  // A file of it that another patch wrote over, and that patch.
   std::optional<std::pair<std::string, patch_record>> covered;
+  // Its record's files (as the record names them) where the game holds
+  // neither what it wrote nor what a later patch wrote: a repair keeps what
+  // it finds there as their originals.
+  std::vector<std::string> changed_by_game;
 };
 
 // Whether the patch `patch` is on `game_folder`. Without a backup folder
@@ -48,7 +52,9 @@ using patch_hashes = result<std::vector<std::optional<std::string>>>;
 // of `patch` (with `hashes`, the SHA-256 of every file written) and commits
 // it with the originals; or, when the patch already has a record (a repair,
 // or another version of it), refreshes that record, keeps its older
-// originals and commits as usual. A failure undoes the copy.
+// originals but where the game changed a file (changed_by_game: what it
+// holds there becomes the original), and commits as usual. A failure undoes
+// the copy.
 void commit_keeping_originals(staged_replacement& staging, const patch_config& config,
                               const patch_files& patch, const patch_on_game& on_game,
                               const patch_hashes& hashes, const std::filesystem::path& game_folder);

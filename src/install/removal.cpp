@@ -72,14 +72,6 @@ std::vector<fs::path> files_of(const patch_record& record) {
   throw installer_error(failure(reason), aftermath::removal_undone);
 }
 
-std::vector<fs::path> full_paths(const fs::path& game_folder, const std::vector<std::string>& record_paths) {
-  std::vector<fs::path> paths;
-  for (const fs::path& relative : from_record_paths(record_paths)) {
-    paths.push_back(game_folder / relative);
-  }
-  return paths;
-}
-
 }  // namespace
 
 void remove_patch(const fs::path& game_folder, const stored_patch& patch) {
@@ -99,7 +91,7 @@ void remove_patch(const fs::path& game_folder, const stored_patch& patch) {
       !moved) {
     undo_and_throw(game_folder, removing, record, moved.error().what);
   }
-  remove_empty_folders(full_paths(game_folder, record.created_folders));
+  remove_empty_folders(from_record_paths(record.created_folders, game_folder));
   const fs::path removed = patch_backup_folder(game_folder, record.patch_id, L".removed");
   if (const result<> renamed = rename_when_free(removing, removed); !renamed) {
     undo_and_throw(game_folder, removing, record, renaming_failed(removing, renamed.error()).what);

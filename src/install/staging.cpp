@@ -1,7 +1,9 @@
 #include "install/staging.hpp"
 
+#include "install/backup.hpp"
 #include "install/tree_moves.hpp"
 #include "system/file_operations.hpp"
+#include "system/test_hook.hpp"
 #include "system/text.hpp"
 #include "system/windows_error.hpp"
 
@@ -26,6 +28,17 @@ std::string originals_left_in(const fs::path& staging) {
   throw installer_error(failure(std::move(why)), aftermath::install_left);
 }
 
+// What a run that was killed while staged listed as created; nothing when
+// it left no whole list, since it was killed before it changed anything.
+created_paths created_by_killed_run(const fs::path& staging) {
+  const result<std::string> text = read_small_file(staging / created_list_name, 64 << 20);
+  try {
+    return text ? read_created_paths(*text) : created_paths{};
+  } catch (const record_error&) {
+    return {};
+  }
+}
+
 [[noreturn]] void throw_not_examined(const fs::path& path, const fs::path& game_folder, const failure& why) {
   throw_unchanged(windows_failure(fmt::format("the game file {} could not be examined", path_to_utf8(path)),
                                   why.code, game_folder));
@@ -39,9 +52,10 @@ std::string originals_left_in(const fs::path& staging) {
 }
 
 // What copying to the destinations will find in the game folder: the game
-// files it replaces, and the folders it creates.
+// files it replaces, the files it creates, and the folders it makes.
 struct replacement_plan {
   std::vector<fs::path> existing;  // relative
+  std::vector<fs::path> missing;   // relative
   std::set<fs::path> missing_folders;
 };
 
@@ -76,6 +90,9 @@ replacement_plan plan_replacement(const fs::path& game_folder, const std::vector
     if (!kind) {
       throw_not_examined(target, game_folder, kind.error());
     }
+    if (*kind == path_kind::none || *kind == path_kind::no_folder) {
+      plan.missing.push_back(relative);
+    }
     if (*kind == path_kind::no_folder) {
       note_missing_folders(game_folder, relative, plan);
     } else if (*kind == path_kind::file) {
@@ -102,16 +119,27 @@ void finish_staging_of_earlier_runs(const fs::path& game_folder) {
                     path_to_utf8(committed), removed.error().what)));
   }
   // A staging folder means that a run was killed before it had committed or
-  // rolled back: its originals come back before anything else.
+  // rolled back: what it created goes, and its originals come back, before
+  // anything else.
   const fs::path staging = game_folder / staging_folder_name;
-  const result<std::vector<fs::path>> originals = files_below(staging);
+  const created_paths created = created_by_killed_run(staging);
+  for (const fs::path& file : from_record_paths(created.files)) {
+    if (const result<> deleted = delete_file(game_folder / file); !deleted) {
+      throw_left(fmt::format("an earlier run that did not finish left a file of its patch in the game; {}",
+                             deleted.error().what));
+    }
+  }
+  result<std::vector<fs::path>> originals = files_below(staging);
   if (!originals) {
     throw_left(fmt::format("{}. {}", originals.error().what, originals_left_in(staging)));
   }
+  std::erase(*originals, fs::path(created_list_name));
   if (const result<> back = put_back(game_folder, staging, *originals); !back) {
     throw_left(fmt::format("an earlier run that did not finish left the game's files aside; {}. {}",
                            back.error().what, originals_left_in(staging)));
   }
+  remove_empty_folders(from_record_paths(created.folders, game_folder));
+  (void)delete_file(staging / created_list_name);  // a list that stays lists nothing left to delete
   remove_empty_tree(staging);
 }
 
@@ -119,7 +147,31 @@ staged_replacement::staged_replacement(fs::path game_folder, std::vector<fs::pat
     : game_folder_(std::move(game_folder)), destinations_(std::move(destinations)) {
   const replacement_plan plan = plan_replacement(game_folder_, destinations_);
   created_folders_.assign(plan.missing_folders.begin(), plan.missing_folders.end());
+  list_created(plan.missing);
+  pause_for_test(L"staged");
   move_aside(plan.existing);
+  pause_for_test(L"moved-aside");
+}
+
+void staged_replacement::list_created(const std::vector<fs::path>& files) {
+  created_paths created;
+  for (const fs::path& file : files) {
+    created.files.push_back(record_path(file));
+  }
+  for (const fs::path& folder : created_folders_) {
+    created.folders.push_back(record_path(folder.lexically_relative(game_folder_)));
+  }
+  std::set<fs::path> made;
+  result<> listed = create_folders(staging(), made);
+  if (listed) {
+    listed = write_new_file(staging() / created_list_name, created_paths_json(created));
+  }
+  if (!listed) {
+    (void)remove_tree(staging());  // it holds nothing of the game yet
+    throw_unchanged(
+        windows_failure(fmt::format("listing what the patch creates in {} failed", path_to_utf8(staging())),
+                        listed.error().code, game_folder_));
+  }
 }
 
 void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
@@ -133,6 +185,9 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
     }
     if (moved) {
       moved_.push_back(relative);
+      if (moved_.size() == 1) {
+        pause_for_test(L"moving-aside");
+      }
       continue;
     }
     const failure why =
@@ -141,15 +196,17 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
     if (const result<> back = put_back(game_folder_, staging(), moved_); !back) {
       throw_left(fmt::format("{}; {}. {}", why.what, back.error().what, originals_left_in(staging())));
     }
-    remove_empty_tree(staging());
+    clear_staging();
     throw_unchanged(why);
   }
 }
 
+bool staged_replacement::clear_staging() {
+  (void)delete_file(staging() / created_list_name);  // one that stays names only what is gone already
+  return remove_empty_tree(staging());
+}
+
 void staged_replacement::commit() {
-  if (moved_.empty()) {
-    return;  // nothing was replaced, and no staging folder made
-  }
   const fs::path committed = game_folder_ / committed_folder_name;
   if (const result<> renamed = rename_when_free(staging(), committed); !renamed) {
     roll_back(describe_windows_error(
@@ -160,8 +217,16 @@ void staged_replacement::commit() {
 
 void staged_replacement::commit_keeping(const fs::path& originals, const fs::path& pending,
                                         const fs::path& committed) {
+  // The record in `pending` lists what was created from now on, and no
+  // original may be taken for the list.
+  if (moved_.empty()) {
+    clear_staging();
+  } else {
+    (void)delete_file(staging() / created_list_name);  // one that stays names only what the record names
+  }
   result<> renamed = moved_.empty() ? result<>() : rename_when_free(staging(), originals);
   const bool kept = renamed && !moved_.empty();
+  pause_for_test(L"committing");
   if (renamed) {
     renamed = rename_when_free(pending, committed);
   }
@@ -200,7 +265,8 @@ void staged_replacement::roll_back(const std::string& reason) {
     undo_failure = undo_failure ? *undo_failure + "; " + back.error().what : back.error().what;
   }
   remove_empty_folders(created_folders_);
-  const bool originals_left = !remove_empty_tree(staging());
+  // Whatever could not be undone, the list stays for the next run to try again.
+  const bool originals_left = undo_failure ? !remove_empty_tree(staging()) : !clear_staging();
   if (undo_failure) {
     const std::string left = originals_left ? originals_left_in(staging()) : std::string();
     throw_left(fmt::format("{}; undoing it, {}.{}{}", reason, *undo_failure, left.empty() ? "" : " ", left));

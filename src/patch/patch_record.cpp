@@ -138,3 +138,23 @@ patch_record read_patch_record(std::string_view text) {
     throw record_error(std::string("the record is not readable: ") + error.what());
   }
 }
+
+std::string created_paths_json(const created_paths& created) {
+  return json{{"format", record_format},
+              {"created_files", created.files},
+              {"created_folders", created.folders}}
+             .dump() +
+         "\n";
+}
+
+created_paths read_created_paths(std::string_view text) {
+  try {
+    const json document = json::parse(text);
+    if (document.at("format").get<int>() != record_format) {
+      throw record_error("the list of created files is of another format");
+    }
+    return {checked_paths(document, "created_files"), checked_paths(document, "created_folders")};
+  } catch (const json::exception& error) {
+    throw record_error(std::string("the list of created files is not readable: ") + error.what());
+  }
+}

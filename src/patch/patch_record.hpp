@@ -46,3 +46,22 @@ std::string record_json(const patch_record& record);
 // SHA-256: the removal deletes and puts back exactly these files. Throws
 // record_error.
 patch_record read_patch_record(std::string_view json);
+
+// What a run is about to create in a game folder, stored before it changes
+// anything there, so that the next run can take exactly that away when this
+// one was killed. Paths as in a record.
+struct created_paths {
+  std::vector<std::string> files;    // not there before the run
+  std::vector<std::string> folders;  // made for them
+
+  // Whether every field is the same. Throws nothing.
+  bool operator==(const created_paths&) const = default;
+};
+
+// The list as a JSON object, the bytes the installer stores. Throws
+// nlohmann::json::type_error for a text that is not UTF-8.
+std::string created_paths_json(const created_paths& created);
+
+// Reads what created_paths_json wrote, with a record's rules for paths.
+// Throws record_error, also for a list cut short.
+created_paths read_created_paths(std::string_view json);

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the reader of a patch record, whose paths the
-// removal deletes and moves. Its own record_error is how it refuses bad
+// removal deletes and moves, and to the reader of a run's list of what it
+// creates, whose files the next run deletes after a kill. Its own record_error is how it refuses bad
 // input. Every path of a record that it accepts must pass a check of the
 // fuzzer's own, written apart from the reader's: relative, elements between
 // '/' neither empty nor "." nor "..", no ':' or '\', no character that
@@ -93,6 +94,21 @@ void check_record(std::string_view stored) {
   require(read_patch_record(record_json(record)) == record);
 }
 
+// Reads `stored` as the recovery of a killed run reads its list of what it
+// created, whose files it deletes.
+void check_created_list(std::string_view stored) {
+  created_paths created;
+  try {
+    created = read_created_paths(stored);
+  } catch (const record_error&) {
+    return;
+  }
+  for (const auto* list : {&created.files, &created.folders}) {
+    for (const std::string& path : *list) require(is_plain_path(path));
+  }
+  require(read_created_paths(created_paths_json(created)) == created);
+}
+
 // `path` in each list of a record that is otherwise valid, so that every
 // change to the bytes is a change to a path rather than to the JSON around
 // it.
@@ -114,6 +130,7 @@ void check_path_in_each_list(const std::string& path) {
     }
     check_record(stored);
   }
+  check_created_list(created_paths_json({{path}, {path}}));
 }
 
 }  // namespace
@@ -121,6 +138,7 @@ void check_path_in_each_list(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   check_record(bytes);
+  check_created_list(bytes);
   if (size <= longest_path) {
     check_path_in_each_list(bytes);
   }

@@ -3,8 +3,9 @@
 # as Wine's drive P:, and checks that the game folder is byte for byte what
 # it was, with no staging folder left:
 #   full       a 1 MiB drive and a 3 MiB patch file: the copy fails part-way;
-#   read-only  a drive mounted read-only (as a disc is): nothing can be moved
-#              aside, and the box names the Windows error code.
+#   read-only  a drive mounted read-only (as a disc is): not even the list of
+#              what the patch creates can be written, and the box names the
+#              Windows error code.
 # Mounting needs root and the right to mount; without it the check is
 # skipped (exit code 77).
 #   check_small_and_read_only_drives.sh PREFIX BIN_DIR
@@ -93,5 +94,6 @@ check_case() {
 check_case full rw '^copying the patch files failed \(shell error [0-9]+: .+\)$'
 # Windows says "access denied" (5) or "write-protected" (19), in its own
 # words; never a C library errno (13 is EACCES, 30 EROFS).
-check_case read-only ro '^the game file P:\\Game\\.+ could not be moved aside \(error (5|19): [^)]+\)$'
+check_case read-only ro \
+  '^listing what the patch creates in P:\\Game\\\.patch-rollback failed \(error (5|19): [^)]+\)$'
 exit $status

@@ -129,22 +129,34 @@ TEST(removal, the_next_run_offers_removal_and_yes_restores_the_game_byte_for_byt
   }
 }
 
-TEST(removal, a_file_changed_since_is_repaired_and_the_oldest_originals_come_back) {
+// A store's update between install and removal: the repair keeps what the
+// update put where the patch's files were as their originals, so that the
+// removal leaves the updated game, not one of mixed versions.
+TEST(removal, a_repair_after_a_game_update_keeps_the_updated_files_for_the_removal) {
   game_with_originals patched;
   patched.use_patch("Translation 1.1", translation);
-  const auto before = tree_below(patched.game);
+  auto updated = tree_below(patched.game);
   ASSERT_EQ(patched.setup.run().text, installed);
-  // A game update rewrites one of the patched files.
-  write_file(patched.game / "readme.txt", "readme of the game's update");
+  // The update rewrites a patched file and one the patch leaves alone, and
+  // brings a file of its own where the patch created one.
+  const std::map<std::string, std::string> update = {{"readme.txt", "readme of the game's update"},
+                                                     {"Data/keep.ini", "keep.ini of the update"},
+                                                     {"New/Deep/added.txt", "the update's own added.txt"}};
+  for (const auto& [path, bytes] : update) {
+    write_file(patched.game / path, bytes);
+    updated[path] = bytes;
+  }
+  updated["New/"] = updated["New/Deep/"] = "";
 
   const program_run repair = patched.setup.run();
 
   EXPECT_EQ(repair.text, installed) << "a changed install is installed again, not offered for removal";
   EXPECT_EQ(read_file(patched.game / "readme.txt"), "translated readme");
+  EXPECT_EQ(read_file(patched.game / "New" / "Deep" / "added.txt"), "added");
   const answered_run removal = run_answering(patched.setup, IDYES);
   EXPECT_EQ(removal.first, question(L"Translation 1.1"));
   EXPECT_EQ(removal.exit_code, 5u);
-  EXPECT_EQ(tree_below(patched.game), before);
+  EXPECT_EQ(tree_below(patched.game), updated);
 }
 
 TEST(removal, two_stacked_patches_come_off_in_reverse_order_and_not_the_other_way) {

@@ -126,7 +126,20 @@ TEST(patch_record, refuses_a_path_that_reaches_outside_the_game_folder) {
         EXPECT_STREQ(error.what(), ("the record names a path outside the game folder: " + path).c_str());
       }
     }
+    // A killed run's list of what it created, whose files the next run deletes.
+    for (const created_paths& created : {created_paths{{path}, {}}, created_paths{{}, {path}}}) {
+      SCOPED_TRACE("the list of what a run creates holds " + path);
+      EXPECT_THROW(static_cast<void>(read_created_paths(created_paths_json(created))), record_error);
+    }
   }
+}
+
+TEST(patch_record, a_list_of_what_a_run_creates_reads_back_whole_or_not_at_all) {
+  const created_paths created{{"Voices/1/line.ogg", "dinput8.dll"}, {"Voices", "Voices/1"}};
+  const std::string stored = created_paths_json(created);
+  EXPECT_EQ(read_created_paths(stored), created);
+  // Killed while it was written: no list, rather than a part of one.
+  EXPECT_THROW(static_cast<void>(read_created_paths(stored.substr(0, stored.size() / 2))), record_error);
 }
 
 TEST(patch_record, reads_names_that_only_resemble_those_windows_takes_apart) {

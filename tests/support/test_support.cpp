@@ -162,6 +162,21 @@ gui_program::gui_program(const fs::path& executable, const fs::path& working_fol
   id_ = started.id;
 }
 
+paused_step::paused_step(const std::wstring& step) {
+  const std::wstring name = L"Local\\patch-installer-test-" + step;
+  reached_.reset(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+  go_.reset(::CreateEventW(nullptr, TRUE, FALSE, (name + L"-go").c_str()));
+  if (!reached_ || !go_) {
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateEventW");
+  }
+}
+
+bool paused_step::reached(std::chrono::milliseconds timeout) const {
+  return ::WaitForSingleObject(reached_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void paused_step::go() const { ::SetEvent(go_.get()); }
+
 gui_program::~gui_program() {
   if (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
     ::TerminateProcess(process_.get(), 99);

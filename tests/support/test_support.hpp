@@ -92,6 +92,24 @@ class gui_program {
   DWORD id_ = 0;
 };
 
+// Stops every run of the installer at the named step of changing the game
+// folder (its test hook: "staged", "moving-aside", "moved-aside", "copied",
+// "hashed", "recording", "recorded", "committing"), for the object's
+// lifetime. A run that reaches the
+// step waits there until go(), or until the test ends it, as a crash would.
+class paused_step {
+ public:
+  explicit paused_step(const std::wstring& step);
+  // Whether a run stands at the step, waiting up to `timeout` for one.
+  bool reached(std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // Lets the run on.
+  void go() const;
+
+ private:
+  unique_handle reached_;
+  unique_handle go_;
+};
+
 // Presses the button `command` (IDOK, IDCANCEL, IDRETRY...) of a dialog.
 void press(HWND dialog, int command);
 

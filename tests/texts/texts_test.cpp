@@ -88,6 +88,10 @@ TEST(texts, mended_texts_no_longer_say_what_they_said) {
       {"de", "rollback_failed", "ursprüngliche Zustand", "vorherigen Zustand"},
       {"fr", "removal_failed", "état d'origine", "état précédent"},
       {"fr", "rollback_failed", "état d'origine", "état précédent"},
+      {"cs", "removal_failed", "původního stavu", "předchozího stavu"},
+      {"cs", "rollback_failed", "původního stavu", "předchozího stavu"},
+      {"hu", "removal_failed", "eredeti állapotát", "korábbi állapotát"},
+      {"hu", "rollback_failed", "eredeti állapotát", "korábbi állapotát"},
       // "de Elden Ring": no elision before a vowel.
       {"fr", "wrong_folder", "de {game}", "du jeu {game}"},
       // The player's own file, or the other patch's, where the file is this patch's.

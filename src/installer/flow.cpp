@@ -89,7 +89,8 @@ game_search search_for_game(const patch_config& config, version_check& versions,
   if (std::holds_alternative<fs::path>(search) || !config.ask_for_folder) {
     return search;
   }
-  const std::optional<fs::path> chosen = ask_for_game_folder(config, versions, messages);
+  const std::optional<fs::path> chosen =
+      ask_for_game_folder(config, versions, messages, picker_start_folder(config, log));
   versions.write_log(log);
   return chosen ? game_search(*chosen) : game_search(search_cancelled{});
 }

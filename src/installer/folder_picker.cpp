@@ -15,8 +15,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Opens `dialog` in `folder`. A folder the shell cannot name leaves the
+// picker where it would open anyway: the player can still go anywhere.
+void open_in(IFileOpenDialog& dialog, const fs::path& folder) {
+  com_ptr<IShellItem> item;
+  if (SUCCEEDED(::SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(item.put())))) {
+    (void)dialog.SetFolder(item.get());
+  }
+}
+
 // The folder the player chose, or nothing when they cancelled.
-std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
+std::optional<fs::path> pick_folder(const folder_picker_texts& texts, const std::optional<fs::path>& start) {
   com_ptr<IFileOpenDialog> dialog;
   throw_if_failed(
       ::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.put())),
@@ -29,6 +38,9 @@ std::optional<fs::path> pick_folder(const folder_picker_texts& texts) {
                   "IFileOpenDialog::SetOptions");
   throw_if_failed(dialog->SetTitle(texts.title.c_str()), "IFileOpenDialog::SetTitle");
   throw_if_failed(dialog->SetOkButtonLabel(texts.ok_button.c_str()), "IFileOpenDialog::SetOkButtonLabel");
+  if (start) {
+    open_in(*dialog.get(), *start);
+  }
   const HRESULT shown = dialog->Show(nullptr);
   if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) {
     return std::nullopt;
@@ -49,11 +61,12 @@ fs::path executable_below(const fs::path& folder, const patch_config& config) {
 }
 
 std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions,
-                                            const player_messages& messages) {
+                                            const player_messages& messages,
+                                            const std::optional<fs::path>& start) {
   const com_apartment com;
   const folder_picker_texts texts = messages.picker_texts();
   while (true) {
-    const std::optional<fs::path> folder = pick_folder(texts);
+    const std::optional<fs::path> folder = pick_folder(texts, start);
     if (!folder) {
       return std::nullopt;
     }

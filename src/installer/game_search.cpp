@@ -44,3 +44,11 @@ game_search find_game_folder(const patch_config& config, version_check& versions
   versions.write_log(log);
   return search;
 }
+
+std::optional<fs::path> picker_start_folder(const patch_config& config, search_log& log) {
+  std::optional<fs::path> start = steam_games_folder_under_wine(config, log.location());
+  if (start) {
+    log.write(L"the folder picker opens in {}\n", start->native());
+  }
+  return start;
+}

@@ -5,6 +5,7 @@
 #include "system/install_log.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <variant>
 
 // No source knows a folder of the game.
@@ -25,3 +26,9 @@ using game_search = std::variant<std::filesystem::path, version_mismatch, game_n
 // Throws what the sources throw, with the file it came from recorded in the
 // log's location.
 game_search find_game_folder(const patch_config& config, version_check& versions, search_log& log);
+
+// Where the folder picker opens when the search found nothing: under Wine,
+// beside Steam for Linux's games (steam_games_folder_under_wine), with a
+// line in `log`; on Windows nothing, the picker's own choice. Throws as the
+// Steam search does.
+std::optional<std::filesystem::path> picker_start_folder(const patch_config& config, search_log& log);

@@ -1,8 +1,10 @@
 #include "stores/heroic_install.hpp"
 
 #include "stores/launcher_file.hpp"
+#include "system/file_operations.hpp"
 #include "system/folders.hpp"
 #include "system/text.hpp"
+#include "system/wine.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -13,8 +15,20 @@ using nlohmann::json;
 
 namespace {
 
+// How a list names a folder: as a Windows path, or under Wine, where Heroic
+// for Linux writes Unix paths, as a Unix path.
+using folder_reader = result<fs::path> (*)(const std::string& text, std::wstring_view member);
+
+[[nodiscard]] result<fs::path> existing_unix_folder(const std::string& text, std::wstring_view member) {
+  const result<fs::path> folder = dos_path_of_unix(text);
+  if (!folder) {
+    return passed_over(std::wstring(member) + L": " + widen_utf8(folder.error().what));
+  }
+  return existing_folder(path_to_utf8(*folder), member);
+}
+
 // The folder that an entry's install_path names, or why it names none.
-[[nodiscard]] result<fs::path> install_path_of(const json& entry) {
+[[nodiscard]] result<fs::path> install_path_of(const json& entry, folder_reader read_folder) {
   if (!entry.is_object()) {
     return passed_over(L"its entry is not a JSON object");
   }
@@ -22,11 +36,12 @@ namespace {
   if (path == entry.end() || !path->is_string()) {
     return passed_over(L"its entry has no text install_path");
   }
-  return existing_folder(path->get_ref<const std::string&>(), L"its install_path");
+  return read_folder(path->get_ref<const std::string&>(), L"its install_path");
 }
 
 // Legendary's list: an object from app name to entry.
-[[nodiscard]] result<fs::path> legendary_install(const json& list, const std::string& app_name) {
+[[nodiscard]] result<fs::path> legendary_install(const json& list, const std::string& app_name,
+                                                 folder_reader read_folder) {
   if (!list.is_object()) {
     return passed_over(L"not a JSON object");
   }
@@ -34,11 +49,12 @@ namespace {
   if (entry == list.end()) {
     return passed_over(L"no entry for " + widen_utf8(app_name));
   }
-  return install_path_of(*entry);
+  return install_path_of(*entry, read_folder);
 }
 
 // Heroic's GOG list: {"installed": [entry, ...]}, each entry with its appName.
-[[nodiscard]] result<fs::path> gog_store_install(const json& list, const std::string& gog_id) {
+[[nodiscard]] result<fs::path> gog_store_install(const json& list, const std::string& gog_id,
+                                                 folder_reader read_folder) {
   if (!list.is_object() || !list.contains("installed") || !list["installed"].is_array()) {
     return passed_over(L"no array installed");
   }
@@ -48,7 +64,7 @@ namespace {
     if (!entry.is_object() || !entry.contains("appName") || entry["appName"] != gog_id) {
       continue;
     }
-    found = install_path_of(entry);
+    found = install_path_of(entry, read_folder);
     if (found) {
       break;
     }
@@ -56,10 +72,10 @@ namespace {
   return found;
 }
 
-using list_reader = result<fs::path> (*)(const json&, const std::string&);
+using list_reader = result<fs::path> (*)(const json&, const std::string&, folder_reader);
 
 std::optional<fs::path> install_in_list(const fs::path& file, const std::string& id, list_reader find,
-                                        search_log& log) {
+                                        folder_reader read_folder, search_log& log) {
   if (is_absent(file)) {
     log.write(L"no Heroic list {}\n", file.native());
     return std::nullopt;
@@ -69,13 +85,48 @@ std::optional<fs::path> install_in_list(const fs::path& file, const std::string&
   if (!text) {
     folder = text.error();
   } else if (const json list = json::parse(*text, nullptr, false); !list.is_discarded()) {
-    folder = find(list, id);
+    folder = find(list, id, read_folder);
   }
   if (folder) {
     log.write(L"Heroic list {} names install path {}\n", file.native(), folder->native());
     return *folder;
   }
   log.write(L"Heroic list {} passed over: {}\n", file.native(), widen_utf8(folder.error().what));
+  return std::nullopt;
+}
+
+// The game's folder in the lists of Heroic's configuration folder `heroic`.
+std::optional<fs::path> install_in_lists(const fs::path& heroic, const patch_config& config,
+                                         folder_reader read_folder, search_log& log) {
+  std::optional<fs::path> folder;
+  if (!config.epic_app_name.empty()) {
+    folder = install_in_list(heroic / "legendaryConfig" / "legendary" / "installed.json",
+                             config.epic_app_name, legendary_install, read_folder, log);
+  }
+  if (!folder && !config.gog_id.empty()) {
+    folder = install_in_list(heroic / "gog_store" / "installed.json", config.gog_id, gog_store_install,
+                             read_folder, log);
+  }
+  return folder;
+}
+
+// Under Wine: Heroic for Linux's configuration folders below the Unix home,
+// its own and its Flatpak's, each that exists.
+std::optional<fs::path> install_under_linux(const patch_config& config, search_log& log) {
+  const std::optional<fs::path> home = wine_folder_variable(L"WINEHOMEDIR");
+  if (!home) {
+    return std::nullopt;
+  }
+  for (const wchar_t* below :
+       {L".config\\heroic", L".var\\app\\com.heroicgameslauncher.hgl\\config\\heroic"}) {
+    const fs::path heroic = *home / below;
+    if (!is_existing_folder(heroic)) {
+      continue;
+    }
+    if (std::optional<fs::path> folder = install_in_lists(heroic, config, existing_unix_folder, log)) {
+      return folder;
+    }
+  }
   return std::nullopt;
 }
 
@@ -86,18 +137,14 @@ std::optional<fs::path> locate_heroic_install(const patch_config& config, search
     return std::nullopt;
   }
   const std::optional<fs::path> app_data = roaming_app_data_folder();
-  if (!app_data) {
-    log.write(L"the roaming application data folder is not known\n");
-    return std::nullopt;
-  }
-  const fs::path heroic = *app_data / "heroic";
   std::optional<fs::path> folder;
-  if (!config.epic_app_name.empty()) {
-    folder = install_in_list(heroic / "legendaryConfig" / "legendary" / "installed.json",
-                             config.epic_app_name, legendary_install, log);
+  if (app_data) {
+    folder = install_in_lists(*app_data / "heroic", config, existing_folder, log);
+  } else {
+    log.write(L"the roaming application data folder is not known\n");
   }
-  if (!folder && !config.gog_id.empty()) {
-    folder = install_in_list(heroic / "gog_store" / "installed.json", config.gog_id, gog_store_install, log);
+  if (!folder && running_under_wine()) {
+    folder = install_under_linux(config, log);
   }
   return folder;
 }

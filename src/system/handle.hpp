@@ -67,6 +67,7 @@ inline void close_key(HKEY key) noexcept { ::RegCloseKey(key); }
 inline void free_module(HMODULE module) noexcept { ::FreeLibrary(module); }
 inline void free_local(wchar_t* text) noexcept { ::LocalFree(text); }
 inline void free_task_memory(wchar_t* text) noexcept { ::CoTaskMemFree(text); }
+inline void free_process_heap(wchar_t* text) noexcept { ::HeapFree(::GetProcessHeap(), 0, text); }
 inline void close_stream(std::FILE* stream) noexcept { std::fclose(stream); }
 inline void close_descriptor(int descriptor) noexcept { ::_close(descriptor); }
 template <class interface_type>
@@ -84,6 +85,7 @@ using unique_hkey = unique_any<HKEY, &owner_detail::close_key>;              // 
 using unique_hmodule = unique_any<HMODULE, &owner_detail::free_module>;      // LoadLibraryExW
 using unique_hlocal_string = unique_any<wchar_t*, &owner_detail::free_local>;           // FormatMessageW's
 using unique_cotaskmem_string = unique_any<wchar_t*, &owner_detail::free_task_memory>;  // the shell's paths
+using unique_process_heap_string = unique_any<wchar_t*, &owner_detail::free_process_heap>;  // Wine's paths
 using unique_file = unique_any<std::FILE*, &owner_detail::close_stream>;        // a C runtime stream
 using unique_descriptor = unique_any<int, &owner_detail::close_descriptor, -1>;  // a C runtime descriptor
 template <class interface_type>

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -271,29 +272,55 @@ std::string unix_path_of(const fs::path& path) {
   return text;
 }
 
-void make_unix_link(const fs::path& link, const std::string& target) {
-  const std::string unix_link = unix_path_of(link.parent_path()) + "/" + link.filename().string();
-  // Wine runs a Unix program when asked to start one, with these arguments.
-  std::wstring command_line =
-      L"ln -s \"" + fs::path(target).native() + L"\" \"" + fs::path(unix_link).native() + L"\"";
+namespace {
+
+// Runs the Unix program `program` (by its path below Z:) with `command_line`
+// and waits until `done()`: Wine gives no handle to wait on for a Unix
+// process. Throws std::runtime_error naming `what` after ten seconds.
+void run_unix(const wchar_t* program, std::wstring command_line, const std::function<bool()>& done,
+              const std::string& what) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(L"Z:\\bin\\ln", command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
     throw_last_error("CreateProcessW");
   }
-  // Wine gives no handle to wait on for a Unix process: wait for the link.
   const unique_handle owned_process(process.hProcess);
   const unique_handle thread(process.hThread);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES &&
-         ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+  while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) {
-      throw std::runtime_error("ln -s " + target + " " + unix_link + " made no link");
+      throw std::runtime_error(what + " did not happen");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+bool is_absent(const fs::path& path) {
+  return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         (::GetLastError() == ERROR_FILE_NOT_FOUND || ::GetLastError() == ERROR_PATH_NOT_FOUND);
+}
+
+}  // namespace
+
+void make_unix_link(const fs::path& link, const std::string& target) {
+  const std::string unix_link = unix_path_of(link.parent_path()) + "/" + link.filename().string();
+  // Wine runs a Unix program when asked to start one, with these arguments.
+  run_unix(
+      L"Z:\\bin\\ln",
+      L"ln -s \"" + fs::path(target).native() + L"\" \"" + fs::path(unix_link).native() + L"\"",
+      [&] { return !is_absent(link); }, "ln -s " + target + " " + unix_link);
+}
+
+void remove_unix_tree(const fs::path& folder) {
+  if (is_absent(folder)) {
+    return;
+  }
+  const std::string unix_folder = unix_path_of(folder);
+  run_unix(
+      L"Z:\\bin\\rm", L"rm -rf \"" + fs::path(unix_folder).native() + L"\"",
+      [&] { return is_absent(folder); }, "rm -rf " + unix_folder);
 }
 
 namespace {
@@ -339,6 +366,21 @@ void define_wine_drive(wchar_t letter, const std::string& unix_folder) {
 }
 
 }  // namespace
+
+scoped_environment_variable::scoped_environment_variable(std::wstring name, const std::wstring& value)
+    : name_(std::move(name)) {
+  std::array<wchar_t, 32768> buffer{};
+  if (::GetEnvironmentVariableW(name_.c_str(), buffer.data(), static_cast<DWORD>(buffer.size())) > 0) {
+    previous_ = buffer.data();
+  }
+  if (!::SetEnvironmentVariableW(name_.c_str(), value.c_str())) {
+    throw_last_error("SetEnvironmentVariableW");
+  }
+}
+
+scoped_environment_variable::~scoped_environment_variable() {
+  ::SetEnvironmentVariableW(name_.c_str(), previous_ ? previous_->c_str() : nullptr);
+}
 
 scoped_wine_drive::scoped_wine_drive(wchar_t letter, const fs::path& folder) : letter_(letter) {
   if (!running_under_wine()) {

@@ -95,8 +95,8 @@ class gui_program {
 // Stops every run of the installer at the named step of changing the game
 // folder (its test hook: "staged", "moving-aside", "moved-aside", "copied",
 // "hashed", "recording", "recorded", "committing"), for the object's
-// lifetime. A run that reaches the
-// step waits there until go(), or until the test ends it, as a crash would.
+// lifetime. A run that reaches the step waits there until go(), or until
+// the test ends it, as a crash would.
 class paused_step {
  public:
   explicit paused_step(const std::wstring& step);
@@ -130,9 +130,30 @@ void set_read_only(const std::filesystem::path& path, bool read_only = true);
 // std::runtime_error when that fails or the tests do not run under Wine.
 void make_unix_link(const std::filesystem::path& link, const std::string& target);
 
+// Removes `folder` with everything below it, Unix links among them (which
+// Windows' calls under Wine do not remove), as only a Unix program can.
+// Throws std::runtime_error when that fails or the tests do not run under
+// Wine.
+void remove_unix_tree(const std::filesystem::path& folder);
+
 // The Unix path of `path`, as Wine maps it. Throws std::runtime_error when
 // there is none or the tests do not run under Wine.
 std::string unix_path_of(const std::filesystem::path& path);
+
+// The environment variable `name` set to `value` in this process, and so in
+// every program it starts, for the object's lifetime; what it was before
+// comes back after. Throws std::system_error when Windows refuses.
+class scoped_environment_variable {
+ public:
+  scoped_environment_variable(std::wstring name, const std::wstring& value);
+  ~scoped_environment_variable();
+  scoped_environment_variable(const scoped_environment_variable&) = delete;
+  scoped_environment_variable& operator=(const scoped_environment_variable&) = delete;
+
+ private:
+  std::wstring name_;
+  std::optional<std::wstring> previous_;
+};
 
 // The drive letter `letter` mapped to `folder` as a fixed drive, through
 // Wine's mount manager as winecfg maps one, for the object's lifetime.

@@ -58,18 +58,20 @@ std::optional<std::size_t> first_ill_formed_line(std::string_view bytes) {
   return std::nullopt;
 }
 
-std::optional<std::string> encoding_problem(std::string_view bytes) {
+[[nodiscard]] result<> check_encoding(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
-    return "config.json is saved as UTF-16 (\"Unicode\" in some editors); save it as UTF-8";
+    return failure("config.json is saved as UTF-16 (\"Unicode\" in some editors); save it as UTF-8");
   }
   if (bytes.find('\0') != std::string_view::npos) {
-    return "config.json holds NUL bytes, as a file saved as UTF-16 does; save it as UTF-8";
+    return failure("config.json holds NUL bytes, as a file saved as UTF-16 does; save it as UTF-8");
   }
   if (const auto line = first_ill_formed_line(bytes)) {
-    return "config.json is not UTF-8 (line " + std::to_string(*line) +
-           " holds a byte that UTF-8 does not allow there); it was probably saved as ANSI: save it as UTF-8";
+    return failure(
+        "config.json is not UTF-8 (line " + std::to_string(*line) +
+        " holds a byte that UTF-8 does not allow there); it was probably saved as ANSI: save it as "
+        "UTF-8");
   }
-  return std::nullopt;
+  return {};
 }
 
 // The number of single-character edits that turn `a` into `b`.
@@ -136,8 +138,8 @@ void check_texts(const json& texts, std::vector<std::string>& problems) {
   for (const auto& [key, text] : texts.items()) {
     if (!text.is_string()) {
       problems.push_back("messages: the text for \"" + key + "\" must be text (in quotes)");
-    } else if (auto problem = message_override_problem(key, text.get<std::string>())) {
-      problems.push_back(std::move(*problem));
+    } else if (const result<> checked = check_message_override(key, text.get<std::string>()); !checked) {
+      problems.push_back(checked.error().what);
     }
   }
 }
@@ -167,8 +169,8 @@ void check_member(const json& document, const config_member& member, std::vector
 }  // namespace
 
 std::vector<std::string> config_problems(std::string_view bytes) {
-  if (auto problem = encoding_problem(bytes)) {
-    return {*problem};
+  if (const result<> encoded = check_encoding(bytes); !encoded) {
+    return {encoded.error().what};
   }
   std::istringstream input{std::string(bytes)};
   json document;

@@ -78,8 +78,8 @@ void read_member(const json& document, const config_member& member, patch_config
 
 void check_texts(const std::map<std::string, std::string>& texts) {
   for (const auto& [key, text] : texts) {
-    if (const auto problem = message_override_problem(key, text)) {
-      throw config_error(*problem);
+    if (const result<> checked = check_message_override(key, text); !checked) {
+      throw config_error(checked.error().what);
     }
   }
 }

@@ -80,8 +80,8 @@ message_texts::message_texts(std::string_view tag, std::map<std::string, std::st
     texts_[key] = (translated != translations.end() ? *translated : translations.at("en")).get<std::string>();
   }
   for (auto& [key, text] : overrides) {
-    if (const auto problem = message_override_problem(key, text)) {
-      throw std::invalid_argument(*problem);
+    if (const result<> checked = check_message_override(key, text); !checked) {
+      throw installer_error(checked.error());
     }
     texts_[key] = with_named_game(std::move(text));
   }
@@ -90,7 +90,7 @@ message_texts::message_texts(std::string_view tag, std::map<std::string, std::st
 std::string message_texts::operator()(std::string_view key, const text_fields& fields) const {
   const auto text = texts_.find(key);
   if (text == texts_.end()) {
-    throw std::out_of_range("no text for the key " + std::string(key));
+    throw installer_error("no text for the key " + std::string(key));
   }
   fmt::dynamic_format_arg_store<fmt::format_context> arguments;
   for (const auto& [name, member] : fields_by_name) {
@@ -124,11 +124,11 @@ std::string table_language(std::string_view tag) {
   return "en";
 }
 
-std::optional<std::string> message_override_problem(std::string_view key, const std::string& text) {
+result<> check_message_override(std::string_view key, const std::string& text) {
   const json messages = table();
   const auto entry = messages.find(std::string(key));
   if (entry == messages.end()) {
-    return "messages: the installer has no text \"" + std::string(key) + "\"";
+    return failure("messages: the installer has no text \"" + std::string(key) + "\"");
   }
   // Only the fields of the English text are given: any other is an error.
   const std::vector<std::string> allowed = fields_in(entry->at("en").get<std::string>());
@@ -142,9 +142,9 @@ std::optional<std::string> message_override_problem(std::string_view key, const 
     const std::string allowed_fields = names.empty()
                                            ? "may hold no fields in braces"
                                            : "may hold only the fields " + names + ", each in braces";
-    return "messages: the text for \"" + std::string(key) + "\" " + allowed_fields + ": " + text;
+    return failure("messages: the text for \"" + std::string(key) + "\" " + allowed_fields + ": " + text);
   }
-  return std::nullopt;
+  return {};
 }
 
 std::vector<std::string> message_languages() { return languages_of(table()); }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "base/failure.hpp"
+
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,7 @@ class message_texts {
   // The table's language for `tag` (see table_language), with `overrides`
   // from key to text in place of the table's; an override may write {} for
   // {game}. Throws std::invalid_argument naming the key for an override that
-  // message_override_problem refuses.
+  // check_message_override refuses.
   message_texts(std::string_view tag, std::map<std::string, std::string> overrides);
 
   // The text of `key` with its fields filled in. Throws std::out_of_range for
@@ -50,10 +51,10 @@ class message_texts {
 // case does not count. Throws only std::bad_alloc.
 std::string table_language(std::string_view tag);
 
-// Why `text` cannot stand for the text of `key`: the key is unknown, or the
-// text names a field that the key's text has not, or is no format text.
-// Nothing when it can. Throws only std::bad_alloc.
-std::optional<std::string> message_override_problem(std::string_view key, const std::string& text);
+// Whether `text` can stand for the text of `key`; else why not: the key is
+// unknown, or the text names a field that the key's text has not, or is no
+// format text. Throws only std::bad_alloc.
+[[nodiscard]] result<> check_message_override(std::string_view key, const std::string& text);
 
 // The table itself, for checks of it: every language, every key, and the
 // text of `key` in `language` (empty when missing).

@@ -150,16 +150,19 @@ TEST(texts, the_authors_own_words_replace_the_table_when_their_fields_fit) {
   EXPECT_EQ(texts("busy", fields), "Warte auf C:\\Games.");
   EXPECT_EQ(texts("installed"), table_text("de", "installed"));
 
-  EXPECT_EQ(message_override_problem("installed", "Fertig!"), std::nullopt);
-  EXPECT_EQ(message_override_problem("instaled", "Fertig!"),
-            "messages: the installer has no text \"instaled\"");
-  EXPECT_EQ(message_override_problem("installed", "Fertig, {game}!"),
+  EXPECT_TRUE(check_message_override("installed", "Fertig!"));
+  const auto refusal = [](std::string_view key, const std::string& text) {
+    const result<> checked = check_message_override(key, text);
+    return checked ? std::string("accepted") : checked.error().what;
+  };
+  EXPECT_EQ(refusal("instaled", "Fertig!"), "messages: the installer has no text \"instaled\"");
+  EXPECT_EQ(refusal("installed", "Fertig, {game}!"),
             "messages: the text for \"installed\" may hold no fields in braces: Fertig, {game}!");
-  EXPECT_EQ(message_override_problem("busy", "{game} in {folder}"),
+  EXPECT_EQ(refusal("busy", "{game} in {folder}"),
             "messages: the text for \"busy\" may hold only the fields {folder}, each in braces: {game} in "
             "{folder}");
   EXPECT_EQ(
-      message_override_problem("game_running", "Close {game"),
+      refusal("game_running", "Close {game"),
       "messages: the text for \"game_running\" may hold only the fields {game}, each in braces: Close {game");
-  EXPECT_THROW(message_texts("en", {{"no_such_text", "x"}}), std::invalid_argument);
+  EXPECT_THROW(message_texts("en", {{"no_such_text", "x"}}), installer_error);
 }

@@ -33,6 +33,8 @@ std::filesystem::path executable_folder() {
 
 std::optional<std::filesystem::path> program_data_folder() { return known_folder(FOLDERID_ProgramData); }
 
+std::optional<std::filesystem::path> program_files_folder() { return known_folder(FOLDERID_ProgramFiles); }
+
 std::optional<std::filesystem::path> roaming_app_data_folder() {
   return known_folder(FOLDERID_RoamingAppData);
 }

@@ -66,6 +66,7 @@ inline void release_mutex(HANDLE mutex) noexcept {
 inline void close_key(HKEY key) noexcept { ::RegCloseKey(key); }
 inline void free_module(HMODULE module) noexcept { ::FreeLibrary(module); }
 inline void free_local(wchar_t* text) noexcept { ::LocalFree(text); }
+inline void free_local_array(wchar_t** texts) noexcept { ::LocalFree(texts); }
 inline void free_task_memory(wchar_t* text) noexcept { ::CoTaskMemFree(text); }
 inline void free_process_heap(wchar_t* text) noexcept { ::HeapFree(::GetProcessHeap(), 0, text); }
 inline void close_stream(std::FILE* stream) noexcept { std::fclose(stream); }
@@ -84,6 +85,7 @@ using unique_mutex_hold = unique_any<HANDLE, &owner_detail::release_mutex>;  // 
 using unique_hkey = unique_any<HKEY, &owner_detail::close_key>;              // RegOpenKeyExW
 using unique_hmodule = unique_any<HMODULE, &owner_detail::free_module>;      // LoadLibraryExW
 using unique_hlocal_string = unique_any<wchar_t*, &owner_detail::free_local>;           // FormatMessageW's
+using unique_hlocal_strings = unique_any<wchar_t**, &owner_detail::free_local_array>;      // CommandLineToArgvW's
 using unique_cotaskmem_string = unique_any<wchar_t*, &owner_detail::free_task_memory>;  // the shell's paths
 using unique_process_heap_string = unique_any<wchar_t*, &owner_detail::free_process_heap>;  // Wine's paths
 using unique_file = unique_any<std::FILE*, &owner_detail::close_stream>;        // a C runtime stream

@@ -11,6 +11,7 @@
 #include <xmllite.h>
 
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -60,6 +61,60 @@ bool is_identity(IXmlReader& reader) {
          std::wstring_view(name, length) == L"Identity";
 }
 
+long status_of(const failure& failed) noexcept {
+  return failed.kind == code_kind::hresult ? static_cast<long>(failed.code)
+                                           : static_cast<long>(HRESULT_FROM_WIN32(failed.code));
+}
+
+// The local name of the element that the reader stands on.
+std::wstring_view local_name(IXmlReader& reader) {
+  const wchar_t* name = nullptr;
+  UINT length = 0;
+  return SUCCEEDED(reader.GetLocalName(&name, &length)) ? std::wstring_view(name, length)
+                                                        : std::wstring_view();
+}
+
+// The text of the text node that the reader stands on.
+std::wstring_view value_of(IXmlReader& reader) {
+  const wchar_t* value = nullptr;
+  UINT length = 0;
+  return SUCCEEDED(reader.GetValue(&value, &length)) ? std::wstring_view(value, length) : std::wstring_view();
+}
+
+// Whether the innermost open elements are <contentIDs><contentID>.
+bool in_content_id(const std::vector<std::wstring>& open) {
+  return open.size() >= 2 && open.back() == L"contentID" && open[open.size() - 2] == L"contentIDs";
+}
+
+// Takes in one node of the reader: the open elements follow the elements
+// and their ends, and each <contentID> directly in <contentIDs> adds an id
+// that its text fills.
+void take_node(IXmlReader& reader, XmlNodeType type, std::vector<std::wstring>& open,
+               std::vector<std::wstring>& ids) {
+  if (type == XmlNodeType_Element) {
+    // IsEmptyElement speaks of the element only while the reader stands on it.
+    const bool empty = reader.IsEmptyElement();
+    open.emplace_back(local_name(reader));
+    if (in_content_id(open)) {
+      ids.emplace_back();
+    }
+    if (empty) {
+      open.pop_back();
+    }
+  } else if (type == XmlNodeType_EndElement && !open.empty()) {
+    open.pop_back();
+  } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA) && in_content_id(open)) {
+    ids.back() += value_of(reader);
+  }
+}
+
+// `text` without the blanks and line ends around it.
+std::wstring trimmed(const std::wstring& text) {
+  const std::size_t first = text.find_first_not_of(L" \t\r\n");
+  return first == std::wstring::npos ? std::wstring()
+                                     : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
 }  // namespace
 
 result<std::wstring> read_package_identity(const std::filesystem::path& file) {
@@ -86,11 +141,35 @@ result<std::wstring> read_package_identity(const std::filesystem::path& file) {
   return FAILED(status) ? reading_failure(file, status) : no_identity;
 }
 
-long manifest_status(const result<std::wstring>& read) noexcept {
-  if (read) {
-    return S_OK;
+result<std::vector<std::wstring>> read_content_ids(const std::filesystem::path& file) {
+  const result<opened_reader> opened = open_reader(file);
+  if (!opened) {
+    return opened.error();
   }
-  const failure& failed = read.error();
-  return failed.kind == code_kind::hresult ? static_cast<long>(failed.code)
-                                           : static_cast<long>(HRESULT_FROM_WIN32(failed.code));
+  IXmlReader& reader = *opened->reader.get();
+  std::vector<std::wstring> open;  // the names of the elements from the root to the reader
+  std::vector<std::wstring> ids;
+  XmlNodeType type = XmlNodeType_None;
+  HRESULT status = S_OK;
+  while ((status = reader.Read(&type)) == S_OK) {
+    take_node(reader, type, open, ids);
+  }
+  if (FAILED(status)) {
+    return reading_failure(file, status);
+  }
+  std::vector<std::wstring> content_ids;
+  for (const std::wstring& id : ids) {
+    if (std::wstring text = trimmed(id); !text.empty()) {
+      content_ids.push_back(std::move(text));
+    }
+  }
+  return content_ids;
+}
+
+long manifest_status(const result<std::wstring>& read) noexcept {
+  return read ? S_OK : status_of(read.error());
+}
+
+long manifest_status(const result<std::vector<std::wstring>>& read) noexcept {
+  return read ? S_OK : status_of(read.error());
 }

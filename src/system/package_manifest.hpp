@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // The Name attribute of the <Identity> element directly below the root of
 // the package manifest `file` (an appxmanifest.xml), read with Windows' own
@@ -13,6 +14,15 @@
 // only std::bad_alloc.
 [[nodiscard]] result<std::wstring> read_package_identity(const std::filesystem::path& file);
 
-// The HRESULT that a package manifest's reading is logged with: S_OK when
-// it gave a name.
+// The ids of the game that the EA app's installer data `file` (a game's
+// __Installer\installerdata.xml, UTF-8 or UTF-16 as its byte-order mark or
+// its XML declaration says) lists: the text of each <contentID> directly in
+// a <contentIDs>, wherever that stands, without the blanks around it, in the
+// file's order; empty ones left out. Read with XmlLite as a package manifest
+// is, with the same failures. Throws only std::bad_alloc.
+[[nodiscard]] result<std::vector<std::wstring>> read_content_ids(const std::filesystem::path& file);
+
+// The HRESULT that a manifest's reading is logged with: S_OK when it gave a
+// name or ids.
 long manifest_status(const result<std::wstring>& read) noexcept;
+long manifest_status(const result<std::vector<std::wstring>>& read) noexcept;

@@ -26,6 +26,14 @@ REGSAM view_flag(registry_view view) {
                          static_cast<unsigned long>(status));
 }
 
+[[nodiscard]] failure list_failure(const std::wstring& subkey, LSTATUS status) {
+  return windows_failure("listing the subkeys of " + narrow_utf16(subkey) + " failed",
+                         static_cast<unsigned long>(status));
+}
+
+// Registry key names are at most 255 characters long.
+constexpr DWORD longest_key_name = 256;
+
 }  // namespace
 
 result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
@@ -52,4 +60,31 @@ result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
 
 long registry_status(const result<std::wstring>& read) noexcept {
   return read ? ERROR_SUCCESS : static_cast<long>(read.error().code);
+}
+
+result<std::vector<std::wstring>> registry_subkeys(HKEY root, const std::wstring& subkey,
+                                                   registry_view view) {
+  unique_hkey key;
+  LSTATUS status =
+      ::RegOpenKeyExW(root, subkey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view_flag(view), key.put());
+  if (status != ERROR_SUCCESS) {
+    return list_failure(subkey, status);
+  }
+  std::vector<std::wstring> names;
+  for (DWORD index = 0;; ++index) {
+    std::array<wchar_t, longest_key_name> name{};
+    DWORD length = longest_key_name;
+    status = ::RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_NO_MORE_ITEMS) {
+      return names;
+    }
+    if (status != ERROR_SUCCESS) {
+      return list_failure(subkey, status);
+    }
+    names.emplace_back(name.data(), length);
+  }
+}
+
+long registry_status(const result<std::vector<std::wstring>>& listed) noexcept {
+  return listed ? ERROR_SUCCESS : static_cast<long>(listed.error().code);
 }

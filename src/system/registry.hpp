@@ -23,6 +23,16 @@ enum class registry_view {
 [[nodiscard]] result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
                                                         const std::wstring& value_name, registry_view view);
 
+// The names of the subkeys of `root`\`subkey` in `view`, in the order that
+// Windows lists them. A missing key or one that may not be listed is a
+// failure whose code is Windows' (an LSTATUS). Throws only std::bad_alloc.
+[[nodiscard]] result<std::vector<std::wstring>> registry_subkeys(HKEY root, const std::wstring& subkey,
+                                                                 registry_view view);
+
 // The status that a registry read is logged with: 0 when it gave a value,
 // else Windows' code.
 long registry_status(const result<std::wstring>& read) noexcept;
+
+// The status that a registry listing is logged with: 0 when it gave names,
+// else Windows' code.
+long registry_status(const result<std::vector<std::wstring>>& listed) noexcept;

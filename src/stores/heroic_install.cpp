@@ -1,6 +1,7 @@
 #include "stores/heroic_install.hpp"
 
 #include "stores/launcher_file.hpp"
+#include "stores/launcher_list.hpp"
 #include "system/file_operations.hpp"
 #include "system/folders.hpp"
 #include "system/text.hpp"
@@ -15,10 +16,8 @@ using nlohmann::json;
 
 namespace {
 
-// How a list names a folder: as a Windows path, or under Wine, where Heroic
-// for Linux writes Unix paths, as a Unix path.
-using folder_reader = result<fs::path> (*)(const std::string& text, std::wstring_view member);
-
+// The folder that a Unix path names: Heroic for Linux, under Wine, writes
+// its lists with Unix paths.
 [[nodiscard]] result<fs::path> existing_unix_folder(const std::string& text, std::wstring_view member) {
   const result<fs::path> folder = dos_path_of_unix(text);
   if (!folder) {
@@ -55,44 +54,7 @@ using folder_reader = result<fs::path> (*)(const std::string& text, std::wstring
 // Heroic's GOG list: {"installed": [entry, ...]}, each entry with its appName.
 [[nodiscard]] result<fs::path> gog_store_install(const json& list, const std::string& gog_id,
                                                  folder_reader read_folder) {
-  if (!list.is_object() || !list.contains("installed") || !list["installed"].is_array()) {
-    return passed_over(L"no array installed");
-  }
-  result<fs::path> found = passed_over(L"no entry for " + widen_utf8(gog_id));
-  for (const json& entry : list["installed"]) {
-    // Other games' entries, whatever their shape, are not looked at.
-    if (!entry.is_object() || !entry.contains("appName") || entry["appName"] != gog_id) {
-      continue;
-    }
-    found = install_path_of(entry, read_folder);
-    if (found) {
-      break;
-    }
-  }
-  return found;
-}
-
-using list_reader = result<fs::path> (*)(const json&, const std::string&, folder_reader);
-
-std::optional<fs::path> install_in_list(const fs::path& file, const std::string& id, list_reader find,
-                                        folder_reader read_folder, search_log& log) {
-  if (is_absent(file)) {
-    log.write(L"no Heroic list {}\n", file.native());
-    return std::nullopt;
-  }
-  const result<std::string> text = read_launcher_file(file);
-  result<fs::path> folder = passed_over(L"not JSON");
-  if (!text) {
-    folder = text.error();
-  } else if (const json list = json::parse(*text, nullptr, false); !list.is_discarded()) {
-    folder = find(list, id, read_folder);
-  }
-  if (folder) {
-    log.write(L"Heroic list {} names install path {}\n", file.native(), folder->native());
-    return *folder;
-  }
-  log.write(L"Heroic list {} passed over: {}\n", file.native(), widen_utf8(folder.error().what));
-  return std::nullopt;
+  return entry_in_array(list, "installed", "appName", gog_id, install_path_of, read_folder);
 }
 
 // The game's folder in the lists of Heroic's configuration folder `heroic`.
@@ -100,12 +62,12 @@ std::optional<fs::path> install_in_lists(const fs::path& heroic, const patch_con
                                          folder_reader read_folder, search_log& log) {
   std::optional<fs::path> folder;
   if (!config.epic_app_name.empty()) {
-    folder = install_in_list(heroic / "legendaryConfig" / "legendary" / "installed.json",
+    folder = install_in_list(heroic / "legendaryConfig" / "legendary" / "installed.json", L"Heroic list",
                              config.epic_app_name, legendary_install, read_folder, log);
   }
   if (!folder && !config.gog_id.empty()) {
-    folder = install_in_list(heroic / "gog_store" / "installed.json", config.gog_id, gog_store_install,
-                             read_folder, log);
+    folder = install_in_list(heroic / "gog_store" / "installed.json", L"Heroic list", config.gog_id,
+                             gog_store_install, read_folder, log);
   }
   return folder;
 }

@@ -27,7 +27,10 @@ bool is_absent(const std::filesystem::path& path) {
 failure passed_over(std::wstring_view reason) { return failure(narrow_utf16(reason)); }
 
 result<std::filesystem::path> existing_folder(const std::string& text, std::wstring_view member) {
-  const std::filesystem::path folder(widen_utf8(text));
+  return existing_folder(std::filesystem::path(widen_utf8(text)), member);
+}
+
+result<std::filesystem::path> existing_folder(const std::filesystem::path& folder, std::wstring_view member) {
   if (!is_existing_folder(folder)) {
     return passed_over(std::wstring(member) + L" " + folder.native() +
                        L" is not a full path to an existing folder");

@@ -27,3 +27,5 @@ bool is_absent(const std::filesystem::path& path);
 // existing folder". Throws only std::bad_alloc.
 [[nodiscard]] result<std::filesystem::path> existing_folder(const std::string& text,
                                                             std::wstring_view member);
+[[nodiscard]] result<std::filesystem::path> existing_folder(const std::filesystem::path& folder,
+                                                            std::wstring_view member);

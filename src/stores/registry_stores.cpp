@@ -34,12 +34,7 @@ std::optional<fs::path> locate_in_registry(const registry_store& store, const pa
   if (!value) {
     return std::nullopt;
   }
-  // The folder in Windows' own form, without a closing separator, as the
-  // player's messages name it: "C:/Games/Game/" is C:\Games\Game.
-  fs::path folder = fs::path(*value).make_preferred();
-  if (folder.has_relative_path() && !folder.has_filename()) {
-    folder = folder.parent_path();
-  }
+  const fs::path folder = folder_of_value(*value);
   if (!is_existing_folder(folder)) {
     log.write(L"{} {} is not a full path to an existing folder\n", store.label, folder.native());
     return std::nullopt;

@@ -22,6 +22,7 @@ enum class text_rule {
   any,
   relative_path,       // a path below its folder, kept normalized; empty: none
   ubisoft_install_id,  // digits only: it becomes a registry subkey
+  registry_key_name,   // no backslash: it becomes one registry subkey
 };
 
 // A member of config.json: its name, where it goes, whether the file must
@@ -47,6 +48,12 @@ inline constexpr auto config_members = std::to_array<config_member>({
     {"epic_app_name", &patch_config::epic_app_name},
     {"xbox_package", &patch_config::xbox_package},
     {"ubisoft_id", &patch_config::ubisoft_id, false, text_rule::ubisoft_install_id},
+    {"amazon_id", &patch_config::amazon_id},
+    {"battlenet_uid", &patch_config::battlenet_uid},
+    {"ea_content_id", &patch_config::ea_content_id},
+    {"rockstar_title", &patch_config::rockstar_title, false, text_rule::registry_key_name},
+    {"legacy_uuid", &patch_config::legacy_uuid},
+    {"humble_id", &patch_config::humble_id},
     {"ask_for_folder", &patch_config::ask_for_folder},
     {"checksums", &patch_config::checksums, false, text_rule::relative_path},
     {"game_versions", &patch_config::game_versions},

@@ -59,6 +59,10 @@ std::string ruled_text(const config_member& member, const std::string& text) {
     throw config_error(std::string(member.name) + ": \"" + text +
                        "\" is not Ubisoft Connect's install id (digits only)");
   }
+  if (member.rule == text_rule::registry_key_name && text.find('\\') != std::string::npos) {
+    throw config_error(std::string(member.name) + ": \"" + text +
+                       "\" is not the name of one registry key (no \\)");
+  }
   return text;
 }
 

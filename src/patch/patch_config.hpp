@@ -34,6 +34,12 @@ struct patch_config {
   std::string epic_app_name;    // AppName in the Epic Games launcher's manifests
   std::string xbox_package;     // the Xbox app's package identity name, e.g. "Publisher.GameName"
   std::string ubisoft_id;       // Ubisoft Connect's install id, digits only
+  std::string amazon_id;        // the Amazon Games app's product id, "amzn1.adg.product.<uuid>"
+  std::string battlenet_uid;    // the Battle.net app's uid of the game, e.g. "s2_enus"
+  std::string ea_content_id;    // one of the ids in the EA app's installerdata.xml
+  std::string rockstar_title;   // the game's key below HKLM\SOFTWARE\Rockstar Games, no '\'
+  std::string legacy_uuid;      // the Legacy Games launcher's InstallerUUID of the game
+  std::string humble_id;        // the Humble App's machineName of the game
   bool ask_for_folder = false;  // ask the player when no lookup finds the game
   // The checksum file in archives, relative to it ('/' between elements):
   // the patch is then exactly the files it lists, which must match.
@@ -74,7 +80,8 @@ patch_config load_patch_config(const std::filesystem::path& file);
 // Throws nlohmann::json::parse_error for empty or malformed input,
 // nlohmann::json::type_error for a value of the wrong type,
 // nlohmann::json::out_of_range for a missing member, and config_error for a
-// path that is not below its folder, a ubisoft_id that is not digits, a hash
+// path that is not below its folder, a ubisoft_id that is not digits, a
+// rockstar_title that holds a backslash, a hash
 // that is not 64 hexadecimal digits, a version without files, or a text of
 // `messages` whose key is unknown or whose fields do not fit.
 patch_config read_patch_config(std::istream& input);

@@ -2,9 +2,11 @@
 
 #include "installer/install_path.hpp"
 #include "steam/steam_install.hpp"
+#include "stores/ea_install.hpp"
 #include "stores/epic_install.hpp"
 #include "stores/heroic_install.hpp"
 #include "stores/registry_stores.hpp"
+#include "stores/uninstall_stores.hpp"
 #include "stores/xbox_install.hpp"
 
 namespace fs = std::filesystem;
@@ -18,7 +20,8 @@ using game_source = std::optional<fs::path> (*)(const patch_config&, search_log&
 // when versions are not checked.
 constexpr game_source sources[] = {
     read_registry_install_path, locate_steam_install,   locate_gog_install,    locate_epic_install,
-    locate_xbox_install,        locate_ubisoft_install, locate_heroic_install,
+    locate_xbox_install,        locate_ubisoft_install, locate_heroic_install, locate_amazon_install,
+    locate_battlenet_install,   locate_ea_install,
 };
 
 }  // namespace

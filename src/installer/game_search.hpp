@@ -20,9 +20,10 @@ using game_search = std::variant<std::filesystem::path, version_mismatch, game_n
 
 // The game's folder from the first source that knows one of an accepted
 // version: the game's own registry value, Steam, GOG, the Epic Games
-// launcher, the Xbox app, Ubisoft Connect, Heroic. Writes the sources'
-// lines to `log` and each folder's version verdict after them (nothing
-// when the registry's folder is taken at once). Never asks the player.
+// launcher, the Xbox app, Ubisoft Connect, Heroic, the Amazon Games app,
+// the Battle.net app, the EA app. Writes the sources' lines to `log` and
+// each folder's version verdict after them (nothing when the registry's
+// folder is taken at once). Never asks the player.
 // Throws what the sources throw, with the file it came from recorded in the
 // log's location.
 game_search find_game_folder(const patch_config& config, version_check& versions, search_log& log);

@@ -5,6 +5,8 @@
 #include "stores/ea_install.hpp"
 #include "stores/epic_install.hpp"
 #include "stores/heroic_install.hpp"
+#include "stores/humble_install.hpp"
+#include "stores/legacy_install.hpp"
 #include "stores/registry_stores.hpp"
 #include "stores/uninstall_stores.hpp"
 #include "stores/xbox_install.hpp"
@@ -19,9 +21,10 @@ using game_source = std::optional<fs::path> (*)(const patch_config&, search_log&
 // an accepted version wins. The registry's folder alone leaves no log, as
 // when versions are not checked.
 constexpr game_source sources[] = {
-    read_registry_install_path, locate_steam_install,   locate_gog_install,    locate_epic_install,
-    locate_xbox_install,        locate_ubisoft_install, locate_heroic_install, locate_amazon_install,
-    locate_battlenet_install,   locate_ea_install,
+    read_registry_install_path, locate_steam_install,   locate_gog_install,      locate_epic_install,
+    locate_xbox_install,        locate_ubisoft_install, locate_heroic_install,   locate_amazon_install,
+    locate_battlenet_install,   locate_ea_install,      locate_rockstar_install, locate_legacy_install,
+    locate_humble_install,
 };
 
 }  // namespace

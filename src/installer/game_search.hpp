@@ -21,7 +21,8 @@ using game_search = std::variant<std::filesystem::path, version_mismatch, game_n
 // The game's folder from the first source that knows one of an accepted
 // version: the game's own registry value, Steam, GOG, the Epic Games
 // launcher, the Xbox app, Ubisoft Connect, Heroic, the Amazon Games app,
-// the Battle.net app, the EA app. Writes the sources' lines to `log` and
+// the Battle.net app, the EA app, the Rockstar Games Launcher, the Legacy
+// Games launcher, the Humble App. Writes the sources' lines to `log` and
 // each folder's version verdict after them (nothing when the registry's
 // folder is taken at once). Never asks the player.
 // Throws what the sources throw, with the file it came from recorded in the

@@ -22,6 +22,8 @@ constexpr registry_store gog{&patch_config::gog_id, "SOFTWARE\\GOG.com\\Games\\{
                              L"GOG install path"};
 constexpr registry_store ubisoft{&patch_config::ubisoft_id, "SOFTWARE\\Ubisoft\\Launcher\\Installs\\{}",
                                  L"InstallDir", L"Ubisoft Connect install folder"};
+constexpr registry_store rockstar{&patch_config::rockstar_title, "SOFTWARE\\Rockstar Games\\{}",
+                                  L"InstallFolder", L"Rockstar Games Launcher install folder"};
 
 std::optional<fs::path> locate_in_registry(const registry_store& store, const patch_config& config,
                                            search_log& log) {
@@ -50,4 +52,8 @@ std::optional<fs::path> locate_gog_install(const patch_config& config, search_lo
 
 std::optional<fs::path> locate_ubisoft_install(const patch_config& config, search_log& search) {
   return locate_in_registry(ubisoft, config, search);
+}
+
+std::optional<fs::path> locate_rockstar_install(const patch_config& config, search_log& search) {
+  return locate_in_registry(rockstar, config, search);
 }

@@ -21,3 +21,7 @@ std::optional<std::filesystem::path> locate_gog_install(const patch_config& conf
 // Ubisoft Connect: Ubisoft\Launcher\Installs\<ubisoft_id>, value InstallDir,
 // which the launcher writes with '/' between folders and a closing one.
 std::optional<std::filesystem::path> locate_ubisoft_install(const patch_config& config, search_log& search);
+
+// The Rockstar Games Launcher: Rockstar Games\<rockstar_title>, value
+// InstallFolder.
+std::optional<std::filesystem::path> locate_rockstar_install(const patch_config& config, search_log& search);

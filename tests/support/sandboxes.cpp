@@ -12,6 +12,14 @@ namespace test_support {
 
 namespace {
 
+fs::path known_folder(const KNOWNFOLDERID& known) {
+  wchar_t* text = nullptr;
+  ::SHGetKnownFolderPath(known, 0, nullptr, &text);
+  const fs::path folder(text);
+  ::CoTaskMemFree(text);
+  return folder;
+}
+
 void replace_all(std::string& text, const std::string& from, const std::string& to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
@@ -154,6 +162,62 @@ void heroic_sandbox::write_legendary_list(const nlohmann::json& list) const {
 
 void heroic_sandbox::write_gog_list(const nlohmann::json& list) const {
   write_file(folder_ / "gog_store" / "installed.json", list.dump(2));
+}
+
+void uninstall_sandbox::add(HKEY root, REGSAM view, const std::wstring& name,
+                            const std::wstring& uninstall_string, const std::wstring& install_location) {
+  const scoped_registry_key& key =
+      keys_.emplace_back(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, root, view);
+  key.set_string(L"DisplayName", name);
+  key.set_string(L"UninstallString", uninstall_string);
+  if (!install_location.empty()) {
+    key.set_string(L"InstallLocation", install_location);
+  }
+}
+
+void legacy_sandbox::register_game(const std::wstring& game,
+                                   const std::vector<std::pair<std::wstring, std::wstring>>& values) const {
+  for (const auto& [name, value] : values) {
+    key_.set_string(name, value, game);
+  }
+}
+
+launcher_folder_sandbox::launcher_folder_sandbox(const KNOWNFOLDERID& known, const std::wstring& name)
+    : folder_(known_folder(known) / name) {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+launcher_folder_sandbox::~launcher_folder_sandbox() {
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+std::string ea_installer_data(const std::vector<std::string>& ids, const std::string& encoding) {
+  std::string listed;
+  for (const std::string& id : ids) {
+    listed += "    <contentID>" + id + "</contentID>\r\n";
+  }
+  return "<?xml version=\"1.0\" encoding=\"" + encoding +
+         "\"?>\r\n"
+         "<DiPManifest version=\"4.0\">\r\n"
+         "  <buildMetaData>\r\n    <gameVersion version=\"1.0.4.0\"/>\r\n  </buildMetaData>\r\n"
+         "  <contentIDs>\r\n" +
+         listed +
+         "  </contentIDs>\r\n"
+         "  <gameTitles>\r\n    <gameTitle locale=\"en_US\">Kinglet</gameTitle>\r\n  </gameTitles>\r\n"
+         "  <runtime>\r\n    <launcher>\r\n"
+         "      <filePath>[HKEY_LOCAL_MACHINE\\SOFTWARE\\Mirelune\\Kinglet\\Install "
+         "Dir]Kinglet.exe</filePath>\r\n"
+         "    </launcher>\r\n  </runtime>\r\n"
+         "</DiPManifest>\r\n";
+}
+
+std::string humble_settings(const nlohmann::json& collection) {
+  return nlohmann::json{{"settings", {{"downloadLocation", "C:\\Users\\Player\\Humble"}}},
+                        {"user", {{"owns_active_content", true}, {"is_paused", false}}},
+                        {"game-collection-4", collection}}
+      .dump(2);
 }
 
 std::string xbox_manifest(const std::string& package) {

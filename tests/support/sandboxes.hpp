@@ -6,9 +6,11 @@
 
 #include "support/test_support.hpp"
 
+#include <shlobj.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <list>
 #include <map>
 #include <optional>
 #include <set>
@@ -138,6 +140,63 @@ class heroic_sandbox {
  private:
   std::filesystem::path folder_;
 };
+
+// Installed programs' uninstall entries, as Apps and Features lists them:
+// keys below SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall of HKLM (in
+// the 32-bit or the 64-bit registry) or of HKCU, each removed after the test.
+class uninstall_sandbox {
+ public:
+  // Adds the entry `name` below `root` in `view` (KEY_WOW64_32KEY,
+  // KEY_WOW64_64KEY; 0 for HKCU) with its UninstallString and, unless empty,
+  // its InstallLocation.
+  void add(HKEY root, REGSAM view, const std::wstring& name, const std::wstring& uninstall_string,
+           const std::wstring& install_location = {});
+
+ private:
+  std::list<scoped_registry_key> keys_;
+};
+
+// The Rockstar Games Launcher's record: the value "InstallFolder" of
+// HKLM\SOFTWARE\Rockstar Games\<title>.
+struct rockstar_sandbox : launcher_key_sandbox {
+  explicit rockstar_sandbox(const std::wstring& title = L"Kinglet")
+      : launcher_key_sandbox(L"Rockstar Games", title, L"InstallFolder") {}
+};
+
+// The Legacy Games launcher's records: a subkey of HKCU\Software\Legacy
+// Games per game, removed after the test.
+class legacy_sandbox {
+ public:
+  // Sets the string values `values` (name, text) of the game key `game`.
+  void register_game(const std::wstring& game,
+                     const std::vector<std::pair<std::wstring, std::wstring>>& values) const;
+
+ private:
+  scoped_registry_key key_{L"Software\\Legacy Games"};
+};
+
+// A folder that a launcher owns on this machine, removed before and after
+// the test: <ProgramFiles>\EA Games, the EA app's default game folder, or
+// <RoamingAppData>\Humble App, the Humble App's settings.
+class launcher_folder_sandbox {
+ public:
+  launcher_folder_sandbox(const KNOWNFOLDERID& known, const std::wstring& name);
+  ~launcher_folder_sandbox();
+  launcher_folder_sandbox(const launcher_folder_sandbox&) = delete;
+  launcher_folder_sandbox& operator=(const launcher_folder_sandbox&) = delete;
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+};
+
+// The EA app's installer data (__Installer\installerdata.xml) of a game
+// whose <contentIDs> lists `ids`, with an XML declaration of `encoding`.
+std::string ea_installer_data(const std::vector<std::string>& ids, const std::string& encoding = "UTF-8");
+
+// The Humble App's settings (config.json) with the game collection
+// `collection` (the array game-collection-4).
+std::string humble_settings(const nlohmann::json& collection);
 
 // A package manifest (appxmanifest.xml) shaped like the Xbox app's games',
 // with the identity name `package`.

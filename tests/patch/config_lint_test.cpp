@@ -79,6 +79,20 @@ TEST(config_lint, names_members_missing_mistyped_or_misspelled) {
       {"what only the installer's own reading refuses",
        with(R"("ubisoft_id": "12a")"),
        {"ubisoft_id: \"12a\" is not Ubisoft Connect's install id (digits only)"}},
+      {"the six stores' ids, valid",
+       with(R"("amazon_id": "amzn1.adg.product.3f1e", "battlenet_uid": "s2_enus", "ea_content_id": "1039093",
+               "rockstar_title": "Grand Theft Auto V", "legacy_uuid": "7c3a", "humble_id": "kinglet_windows")"),
+       {}},
+      {"a store's id of another type",
+       with(R"("battlenet_uid": 21298, "legacy_uuid": null)"),
+       {"the member \"battlenet_uid\" must be text (in quotes), not number 21298",
+        "the member \"legacy_uuid\" must be text (in quotes), not null null"}},
+      {"a store's id misspelled",
+       with(R"("humble_ID": "kinglet_windows")"),
+       {"the member \"humble_ID\" is not one the installer knows: did you mean \"humble_id\"?"}},
+      {"a Rockstar title with a backslash",
+       with(R"("rockstar_title": "Rockstar Games\\Max Payne 3")"),
+       {R"(rockstar_title: "Rockstar Games\Max Payne 3" is not the name of one registry key (no \))"}},
   });
 }
 

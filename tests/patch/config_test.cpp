@@ -152,6 +152,41 @@ TEST(config, xbox_package_and_a_ubisoft_id_of_digits) {
   EXPECT_EQ(error_id("{" + valid_members + R"(, "ubisoft_id": 635})"), 302);
 }
 
+TEST(config, the_six_store_ids_and_a_rockstar_title_that_is_one_registry_key) {
+  const patch_config config =
+      load("{" + valid_members + R"(, "amazon_id": "amzn1.adg.product.3f1e", "battlenet_uid": "s2_enus",
+          "ea_content_id": "OFB-EAST:109552409", "rockstar_title": "Grand Theft Auto V", "legacy_uuid": "7c3a",
+          "humble_id": "kinglet_windows"})");
+  EXPECT_EQ(config.amazon_id + "|" + config.battlenet_uid + "|" + config.ea_content_id + "|" +
+                config.rockstar_title + "|" + config.legacy_uuid + "|" + config.humble_id,
+            "amzn1.adg.product.3f1e|s2_enus|OFB-EAST:109552409|Grand Theft Auto V|7c3a|kinglet_windows");
+  struct row {
+    const char* name;
+    std::string title;           // as JSON text
+    std::string expected_error;  // empty: taken as it is
+  };
+  const row rows[] = {
+      {"a deeper key", R"("Rockstar Games\\Grand Theft Auto V")",
+       R"(rockstar_title: "Rockstar Games\Grand Theft Auto V" is not the name of one registry key (no \))"},
+      {"a way up", R"("..\\Ubisoft")",
+       R"(rockstar_title: "..\Ubisoft" is not the name of one registry key (no \))"},
+      {"a closing backslash", R"("Max Payne 3\\")",
+       R"(rockstar_title: "Max Payne 3\" is not the name of one registry key (no \))"},
+      {"a slash, which a key's name may hold", R"("L.A. Noire/Complete")", ""},
+  };
+  for (const row& row : rows) {
+    SCOPED_TRACE(row.name);
+    try {
+      const patch_config read = load("{" + valid_members + R"(, "rockstar_title": )" + row.title + "}");
+      EXPECT_EQ(row.expected_error, "") << read.rockstar_title;
+      EXPECT_EQ(read.rockstar_title, "L.A. Noire/Complete");
+    } catch (const config_error& error) {
+      EXPECT_EQ(error.what(), row.expected_error);
+    }
+  }
+  EXPECT_EQ(error_id("{" + valid_members + R"(, "humble_id": ["kinglet_windows"]})"), 302);
+}
+
 TEST(config, missing_file_is_a_parse_error) {
   EXPECT_THROW(load_patch_config(fs::temp_directory_path() / "no-such-folder" / "config.json"),
                json::parse_error);

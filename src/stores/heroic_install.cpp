@@ -31,11 +31,7 @@ namespace {
   if (!entry.is_object()) {
     return passed_over(L"its entry is not a JSON object");
   }
-  const auto path = entry.find("install_path");
-  if (path == entry.end() || !path->is_string()) {
-    return passed_over(L"its entry has no text install_path");
-  }
-  return read_folder(path->get_ref<const std::string&>(), L"its install_path");
+  return folder_member(entry, "install_path", read_folder);
 }
 
 // Legendary's list: an object from app name to entry.

@@ -14,9 +14,8 @@ using nlohmann::json;
 
 namespace {
 
-// The folder of a game entry that the app has put on the disk, or why it
-// names none. The app marks a game "downloaded" once it is there; older
-// versions said "installed".
+// The folder of a game entry that the app has put on the disk (its status
+// "downloaded" or "installed"), or why it names none.
 [[nodiscard]] result<fs::path> installed_file_path(const json& entry, folder_reader read_folder) {
   const auto status = entry.find("status");
   if (status == entry.end() || !status->is_string()) {
@@ -26,11 +25,7 @@ namespace {
     return passed_over(L"its entry is not installed (status " + widen_utf8(status->get<std::string>()) +
                        L")");
   }
-  const auto path = entry.find("filePath");
-  if (path == entry.end() || !path->is_string()) {
-    return passed_over(L"its entry has no text filePath");
-  }
-  return read_folder(path->get_ref<const std::string&>(), L"its filePath");
+  return folder_member(entry, "filePath", read_folder);
 }
 
 [[nodiscard]] result<fs::path> collection_install(const json& list, const std::string& machine_name,

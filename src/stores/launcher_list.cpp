@@ -27,6 +27,14 @@ std::optional<fs::path> install_in_list(const fs::path& file, std::wstring_view 
   return std::nullopt;
 }
 
+result<fs::path> folder_member(const json& entry, const char* member, folder_reader read_folder) {
+  const auto text = entry.find(member);
+  if (text == entry.end() || !text->is_string()) {
+    return passed_over(L"its entry has no text " + widen_utf8(member));
+  }
+  return read_folder(text->get_ref<const std::string&>(), L"its " + widen_utf8(member));
+}
+
 result<fs::path> entry_in_array(const json& list, const char* array, const char* id_member,
                                 const std::string& id, entry_reader read, folder_reader read_folder) {
   if (!list.is_object() || !list.contains(array) || !list[array].is_array()) {

@@ -32,6 +32,12 @@ std::optional<std::filesystem::path> install_in_list(const std::filesystem::path
                                                      list_reader find, folder_reader read_folder,
                                                      search_log& log);
 
+// The folder that the text member `member` of the JSON object `entry`
+// names, as `read_folder` reads it (of "its <member>"); else why not: "its
+// entry has no text <member>". Throws only std::bad_alloc.
+[[nodiscard]] result<std::filesystem::path> folder_member(const nlohmann::json& entry, const char* member,
+                                                          folder_reader read_folder);
+
 // Gives an entry's folder, or why the entry gives none.
 using entry_reader = result<std::filesystem::path> (*)(const nlohmann::json& entry,
                                                        folder_reader read_folder);

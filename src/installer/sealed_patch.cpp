@@ -36,19 +36,17 @@ struct archives_listing {
 
 archives_listing listing_of(const fs::path& archives) {
   const folder_tree tree = list_archives(archives);
-  archives_listing listing;
-  const auto relative = [&](const fs::path& path) { return path.lexically_relative(archives); };
+  const auto relatives = [&](const std::vector<fs::path>& paths) {
+    std::set<fs::path, file_name_less> below;
+    for (const fs::path& path : paths) {
+      below.insert(path.lexically_relative(archives));
+    }
+    return below;
+  };
+  archives_listing listing{
+      {}, relatives(tree.folders), relatives(tree.folder_links), relatives(tree.file_links)};
   for (std::size_t index = 0; index < tree.files.size(); ++index) {
-    listing.files.emplace(relative(tree.files[index]), tree.sizes[index]);
-  }
-  for (const fs::path& folder : tree.folders) {
-    listing.folders.insert(relative(folder));
-  }
-  for (const fs::path& link : tree.folder_links) {
-    listing.folder_links.insert(relative(link));
-  }
-  for (const fs::path& link : tree.file_links) {
-    listing.file_links.insert(relative(link));
+    listing.files.emplace(tree.files[index].lexically_relative(archives), tree.sizes[index]);
   }
   return listing;
 }

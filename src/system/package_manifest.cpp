@@ -52,26 +52,18 @@ struct opened_reader {
   return opened;
 }
 
-// The reader stands on an element: whether it is <Identity> below the root.
-bool is_identity(IXmlReader& reader) {
-  UINT depth = 0;
-  const wchar_t* name = nullptr;
-  UINT length = 0;
-  return SUCCEEDED(reader.GetDepth(&depth)) && depth == 1 && SUCCEEDED(reader.GetLocalName(&name, &length)) &&
-         std::wstring_view(name, length) == L"Identity";
-}
-
-long status_of(const failure& failed) noexcept {
-  return failed.kind == code_kind::hresult ? static_cast<long>(failed.code)
-                                           : static_cast<long>(HRESULT_FROM_WIN32(failed.code));
-}
-
 // The local name of the element that the reader stands on.
 std::wstring_view local_name(IXmlReader& reader) {
   const wchar_t* name = nullptr;
   UINT length = 0;
   return SUCCEEDED(reader.GetLocalName(&name, &length)) ? std::wstring_view(name, length)
                                                         : std::wstring_view();
+}
+
+// The reader stands on an element: whether it is <Identity> below the root.
+bool is_identity(IXmlReader& reader) {
+  UINT depth = 0;
+  return SUCCEEDED(reader.GetDepth(&depth)) && depth == 1 && local_name(reader) == L"Identity";
 }
 
 // The text of the text node that the reader stands on.
@@ -166,10 +158,7 @@ result<std::vector<std::wstring>> read_content_ids(const std::filesystem::path& 
   return content_ids;
 }
 
-long manifest_status(const result<std::wstring>& read) noexcept {
-  return read ? S_OK : status_of(read.error());
-}
-
-long manifest_status(const result<std::vector<std::wstring>>& read) noexcept {
-  return read ? S_OK : status_of(read.error());
+long manifest_status(const failure& failed) noexcept {
+  return failed.kind == code_kind::hresult ? static_cast<long>(failed.code)
+                                           : static_cast<long>(HRESULT_FROM_WIN32(failed.code));
 }

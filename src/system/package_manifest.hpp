@@ -24,5 +24,8 @@
 
 // The HRESULT that a manifest's reading is logged with: S_OK when it gave a
 // name or ids.
-long manifest_status(const result<std::wstring>& read) noexcept;
-long manifest_status(const result<std::vector<std::wstring>>& read) noexcept;
+long manifest_status(const failure& failed) noexcept;
+template <class read_value>
+long manifest_status(const result<read_value>& read) noexcept {
+  return read ? 0 : manifest_status(read.error());
+}

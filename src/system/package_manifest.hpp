@@ -22,8 +22,9 @@
 // is, with the same failures. Throws only std::bad_alloc.
 [[nodiscard]] result<std::vector<std::wstring>> read_content_ids(const std::filesystem::path& file);
 
-// The HRESULT that a manifest's reading is logged with: S_OK when it gave a
-// name or ids.
+// The HRESULT that a manifest's reading is logged with: S_OK (0) when it
+// gave a name or ids, else its failure's (a Windows code as
+// HRESULT_FROM_WIN32 turns it into one).
 long manifest_status(const failure& failed) noexcept;
 template <class read_value>
 long manifest_status(const result<read_value>& read) noexcept {

@@ -68,18 +68,6 @@ bool is_link_entry(const WIN32_FIND_DATAW& entry) {
          (entry.dwReserved0 == 0 || IsReparseTagNameSurrogate(entry.dwReserved0));
 }
 
-void add_entry(const fs::path& path, const WIN32_FIND_DATAW& entry, folder_tree& tree) {
-  const bool is_folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-  if (is_link_entry(entry)) {
-    (is_folder ? tree.folder_links : tree.file_links).push_back(path);
-  } else if (is_folder) {
-    tree.folders.push_back(path);
-  } else {
-    tree.files.push_back(path);
-    tree.sizes.push_back((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
-  }
-}
-
 // Adds what `folder` holds to `tree`, depth first.
 [[nodiscard]] result<> list_into(const fs::path& folder, folder_tree& tree, depth how) {
   WIN32_FIND_DATAW entry{};
@@ -94,11 +82,16 @@ void add_entry(const fs::path& path, const WIN32_FIND_DATAW& entry, folder_tree&
     if (is_dot_entry(entry.cFileName)) {
       continue;
     }
-    const std::size_t folders_before = tree.folders.size();
-    add_entry(folder / entry.cFileName, entry, tree);
-    if (how == depth::whole_tree && tree.folders.size() > folders_before) {
-      const fs::path subfolder = tree.folders.back();  // the listing below grows the vector
-      if (result<> below = list_into(subfolder, tree, how); !below) {
+    fs::path path = folder / entry.cFileName;
+    const bool is_folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (is_link_entry(entry)) {
+      (is_folder ? tree.folder_links : tree.file_links).push_back(std::move(path));
+    } else if (!is_folder) {
+      tree.files.push_back(std::move(path));
+      tree.sizes.push_back((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
+    } else {
+      tree.folders.push_back(path);
+      if (result<> below = how == depth::whole_tree ? list_into(path, tree, how) : result<>(); !below) {
         return below;
       }
     }

@@ -2,22 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The bytes of a line as the log stores it.
-std::string stored_bytes(const std::wstring& line) {
-  std::string bytes;
-  for (const wchar_t unit : line) {
-    if (unit == L'\n') {
-      bytes += '\r';
-    }
-    bytes += static_cast<char>(unit);
-  }
-  return bytes;
-}
-
-}  // namespace
-
 void search_log::write_line(std::wstring line) {
   // A code unit above U+00FF has no byte in the log; one '?' in its place
   // keeps the rest of the line (a library in a Cyrillic or Japanese folder).
@@ -29,7 +13,13 @@ void search_log::write_line(std::wstring line) {
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   if (file_) {
-    const std::string bytes = stored_bytes(line);
+    std::string bytes;  // as the log stores the line: CR LF line ends
+    for (const wchar_t unit : line) {
+      if (unit == L'\n') {
+        bytes += '\r';
+      }
+      bytes += static_cast<char>(unit);
+    }
     DWORD written = 0;
     // A line that cannot be written is lost; the search goes on.
     ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

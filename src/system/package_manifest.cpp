@@ -52,25 +52,19 @@ struct opened_reader {
   return opened;
 }
 
-// The local name of the element that the reader stands on.
-std::wstring_view local_name(IXmlReader& reader) {
-  const wchar_t* name = nullptr;
+// A text of the node that the reader stands on, as `get` gives it (the
+// local name of an element, the value of a text node); empty when it fails.
+std::wstring_view text_of(IXmlReader& reader, HRESULT (STDMETHODCALLTYPE IXmlReader::*get)(LPCWSTR*, UINT*)) {
+  const wchar_t* text = nullptr;
   UINT length = 0;
-  return SUCCEEDED(reader.GetLocalName(&name, &length)) ? std::wstring_view(name, length)
-                                                        : std::wstring_view();
+  return SUCCEEDED((reader.*get)(&text, &length)) ? std::wstring_view(text, length) : std::wstring_view();
 }
 
 // The reader stands on an element: whether it is <Identity> below the root.
 bool is_identity(IXmlReader& reader) {
   UINT depth = 0;
-  return SUCCEEDED(reader.GetDepth(&depth)) && depth == 1 && local_name(reader) == L"Identity";
-}
-
-// The text of the text node that the reader stands on.
-std::wstring_view value_of(IXmlReader& reader) {
-  const wchar_t* value = nullptr;
-  UINT length = 0;
-  return SUCCEEDED(reader.GetValue(&value, &length)) ? std::wstring_view(value, length) : std::wstring_view();
+  return SUCCEEDED(reader.GetDepth(&depth)) && depth == 1 &&
+         text_of(reader, &IXmlReader::GetLocalName) == L"Identity";
 }
 
 // Whether the innermost open elements are <contentIDs><contentID>.
@@ -86,7 +80,7 @@ void take_node(IXmlReader& reader, XmlNodeType type, std::vector<std::wstring>& 
   if (type == XmlNodeType_Element) {
     // IsEmptyElement speaks of the element only while the reader stands on it.
     const bool empty = reader.IsEmptyElement();
-    open.emplace_back(local_name(reader));
+    open.emplace_back(text_of(reader, &IXmlReader::GetLocalName));
     if (in_content_id(open)) {
       ids.emplace_back();
     }
@@ -96,7 +90,7 @@ void take_node(IXmlReader& reader, XmlNodeType type, std::vector<std::wstring>& 
   } else if (type == XmlNodeType_EndElement && !open.empty()) {
     open.pop_back();
   } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA) && in_content_id(open)) {
-    ids.back() += value_of(reader);
+    ids.back() += text_of(reader, &IXmlReader::GetValue);
   }
 }
 

@@ -7,7 +7,6 @@
 #include <psapi.h>
 
 #include <array>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <vector>

@@ -58,10 +58,6 @@ result<std::wstring> read_registry_string(HKEY root, const std::wstring& subkey,
   return std::wstring(buffer.data(), units > 0 ? units - 1 : 0);
 }
 
-long registry_status(const result<std::wstring>& read) noexcept {
-  return read ? ERROR_SUCCESS : static_cast<long>(read.error().code);
-}
-
 result<std::vector<std::wstring>> registry_subkeys(HKEY root, const std::wstring& subkey,
                                                    registry_view view) {
   unique_hkey key;
@@ -83,8 +79,4 @@ result<std::vector<std::wstring>> registry_subkeys(HKEY root, const std::wstring
     }
     names.emplace_back(name.data(), length);
   }
-}
-
-long registry_status(const result<std::vector<std::wstring>>& listed) noexcept {
-  return listed ? ERROR_SUCCESS : static_cast<long>(listed.error().code);
 }

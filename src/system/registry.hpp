@@ -29,10 +29,9 @@ enum class registry_view {
 [[nodiscard]] result<std::vector<std::wstring>> registry_subkeys(HKEY root, const std::wstring& subkey,
                                                                  registry_view view);
 
-// The status that a registry read is logged with: 0 when it gave a value,
-// else Windows' code.
-long registry_status(const result<std::wstring>& read) noexcept;
-
-// The status that a registry listing is logged with: 0 when it gave names,
-// else Windows' code.
-long registry_status(const result<std::vector<std::wstring>>& listed) noexcept;
+// The status that a registry read or listing is logged with: 0 when it gave
+// a value or names, else Windows' code.
+template <class read_value>
+long registry_status(const result<read_value>& read) noexcept {
+  return read ? 0 : static_cast<long>(read.error().code);
+}

@@ -9,7 +9,7 @@
 namespace {
 
 // Windows' own words for `code`, in the user's language, without the line
-// break and the full stop that end them; empty when it has none.
+// breaks and blanks that end them; empty when it has none.
 std::string system_words(unsigned long code) {
   unique_hlocal_string text;
   // FORMAT_MESSAGE_IGNORE_INSERTS: some messages hold %1 for a name that is
@@ -20,11 +20,8 @@ std::string system_words(unsigned long code) {
   if (length == 0 || !text) {
     return {};
   }
-  std::wstring words(text.get(), length);
-  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) {
-    words.pop_back();
-  }
-  return narrow_utf16(words);
+  const std::wstring_view words(text.get(), length);
+  return narrow_utf16(words.substr(0, words.find_last_not_of(L"\r\n ") + 1));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include "system/handle.hpp"
 #include "system/system_library.hpp"
-#include "system/text.hpp"
 #include "system/windows_error.hpp"
 
 #include <fmt/format.h>

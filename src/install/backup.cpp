@@ -67,10 +67,6 @@ patch_record read_record_in(const fs::path& folder, std::wstring_view suffix) {
   }
 }
 
-result<> write_record_in(const fs::path& folder, const patch_record& record) {
-  return write_new_file(folder / record_file_name, record_json(record));
-}
-
 std::vector<fs::path> backup_folders(const fs::path& game_folder) {
   const fs::path root = backup_root(game_folder);
   result<folder_tree> listed = list_tree(root, depth::folder_only);

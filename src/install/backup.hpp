@@ -50,10 +50,6 @@ struct stored_patch {
 // another patch than the folder.
 patch_record read_record_in(const std::filesystem::path& folder, std::wstring_view suffix = {});
 
-// Writes `record` as the record of `folder` (no record may be there yet).
-// Throws only std::bad_alloc.
-[[nodiscard]] result<> write_record_in(const std::filesystem::path& folder, const patch_record& record);
-
 // The folders in the backup folder of `game_folder`; none when there is no
 // backup folder. Throws installer_error naming the backup folder when it
 // cannot be listed: what it holds is unknown, and no patch may be taken

@@ -10,19 +10,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The patch's hashes as far as they are known already: from examining the
-// game, else from the seal.
-std::vector<std::optional<std::string>> known_hashes(const patch_files& patch, const patch_on_game& on_game) {
-  if (!on_game.hashes.empty()) {
-    return on_game.hashes;
-  }
-  return {patch.hashes.begin(), patch.hashes.end()};
-}
-
-}  // namespace
-
 bool is_installer_folder_name(const fs::path& name) noexcept {
   return same_file_name(name, staging_folder_name) || same_file_name(name, committed_folder_name) ||
          same_file_name(name, backup_folder_name);
@@ -36,9 +23,13 @@ void install_patch(const patch_config& config, const patch_files& patch, const p
     staging.commit();
     return;
   }
-  // What the patch writes is what its files hold: unless known, hashed
-  // while the shell copies them, on the core the copy leaves idle.
-  patch_hashes hashes = known_hashes(patch, on_game);
+  // What the patch writes is what its files hold: known from examining the
+  // game, else from the seal; else hashed while the shell copies them, on
+  // the core the copy leaves idle.
+  patch_hashes hashes = on_game.hashes;
+  if (hashes->empty()) {
+    hashes->assign(patch.hashes.begin(), patch.hashes.end());
+  }
   std::jthread hashing;
   if (hashes->empty() && !patch.files.empty()) {
     hashing = std::jthread([&] { hashes = sha256_of_files(patch.files); });

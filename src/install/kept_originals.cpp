@@ -130,7 +130,7 @@ void commit_first_install(staged_replacement& staging, const patch_record& recor
   result<> written = create_folders(pending, made);
   pause_for_test(L"recording");
   if (written) {
-    written = write_record_in(pending, record);
+    written = write_new_file(pending / record_file_name, record_json(record));
   }
   pause_for_test(L"recorded");
   try {
@@ -261,11 +261,8 @@ void commit_keeping_originals(staged_replacement& staging, const patch_config& c
   }
   patch_record record = on_game.own->record;
   record.patch_name = config.patch_name;
-  lowered_hashes by_path;
-  for (std::size_t index = 0; index < written.size(); ++index) {
-    by_path.emplace(ascii_lower(record_path(patch.destinations[index])), written[index]);
-  }
-  commit_repair(staging, std::move(record), on_game, by_path);
+  commit_repair(staging, std::move(record), on_game,
+                by_destination(patch.destinations, {written.begin(), written.end()}));
 }
 
 void undo_uncommitted_install(const fs::path& game_folder, const fs::path& pending) {

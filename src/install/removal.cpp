@@ -15,14 +15,6 @@ namespace {
 // out of the game so that the removal can be undone.
 constexpr wchar_t removed_files_name[] = L"patch";
 
-std::vector<fs::path> files_of(const patch_record& record) {
-  std::vector<fs::path> files = from_record_paths(record.created_files);
-  for (fs::path& replaced : from_record_paths(record.replaced_files)) {
-    files.push_back(std::move(replaced));
-  }
-  return files;
-}
-
 [[nodiscard]] failure renaming_failed(const fs::path& folder, const failure& why) {
   return windows_failure(fmt::format("renaming {} failed", path_to_utf8(folder)), why.code, folder);
 }
@@ -77,15 +69,16 @@ std::vector<fs::path> files_of(const patch_record& record) {
 void remove_patch(const fs::path& game_folder, const stored_patch& patch) {
   const patch_record& record = patch.record;
   const fs::path removing = patch_backup_folder(game_folder, record.patch_id, L".removing");
+  const std::vector<fs::path> replaced = from_record_paths(record.replaced_files);
+  std::vector<fs::path> files = from_record_paths(record.created_files);
+  files.insert(files.end(), replaced.begin(), replaced.end());
   if (const result<> renamed = rename_when_free(patch.folder, removing); !renamed) {
     throw installer_error(renaming_failed(patch.folder, renamed.error()), aftermath::removal_undone);
   }
-  if (const result<> moved =
-          move_files_between(game_folder, removing / removed_files_name, files_of(record), false);
+  if (const result<> moved = move_files_between(game_folder, removing / removed_files_name, files, false);
       !moved) {
     undo_and_throw(game_folder, removing, record, moved.error().what);
   }
-  const std::vector<fs::path> replaced = from_record_paths(record.replaced_files);
   if (const result<> moved =
           move_files_between(removing / originals_folder_name, game_folder, replaced, false);
       !moved) {

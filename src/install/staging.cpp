@@ -44,13 +44,6 @@ created_paths created_by_killed_run(const fs::path& staging) {
                                   why.code, game_folder));
 }
 
-// Moves the originals `relatives` from `staging` back below `game_folder`,
-// replacing what the copy put there.
-[[nodiscard]] result<> put_back(const fs::path& game_folder, const fs::path& staging,
-                                const std::vector<fs::path>& relatives) {
-  return move_files_between(staging, game_folder, relatives, true);
-}
-
 // What copying to the destinations will find in the game folder: the game
 // files it replaces, the files it creates, and the folders it makes.
 struct replacement_plan {
@@ -134,7 +127,7 @@ void finish_staging_of_earlier_runs(const fs::path& game_folder) {
     throw_left(fmt::format("{}. {}", originals.error().what, originals_left_in(staging)));
   }
   std::erase(*originals, fs::path(created_list_name));
-  if (const result<> back = put_back(game_folder, staging, *originals); !back) {
+  if (const result<> back = move_files_between(staging, game_folder, *originals, true); !back) {
     throw_left(fmt::format("an earlier run that did not finish left the game's files aside; {}. {}",
                            back.error().what, originals_left_in(staging)));
   }
@@ -162,14 +155,14 @@ void staged_replacement::list_created(const std::vector<fs::path>& files) {
     created.folders.push_back(record_path(folder.lexically_relative(game_folder_)));
   }
   std::set<fs::path> made;
-  result<> listed = create_folders(staging(), made);
+  result<> listed = create_folders(staged(), made);
   if (listed) {
-    listed = write_new_file(staging() / created_list_name, created_paths_json(created));
+    listed = write_new_file(staged() / created_list_name, created_paths_json(created));
   }
   if (!listed) {
-    (void)remove_tree(staging());  // it holds nothing of the game yet
+    (void)remove_tree(staged());  // it holds nothing of the game yet
     throw_unchanged(
-        windows_failure(fmt::format("listing what the patch creates in {} failed", path_to_utf8(staging())),
+        windows_failure(fmt::format("listing what the patch creates in {} failed", path_to_utf8(staged())),
                         listed.error().code, game_folder_));
   }
 }
@@ -178,7 +171,7 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
   std::set<fs::path> staging_folders;
   for (const fs::path& relative : existing) {
     const fs::path target = game_folder_ / relative;
-    const fs::path aside = staging() / relative;
+    const fs::path aside = staged() / relative;
     result<> moved = create_folders(aside.parent_path(), staging_folders);
     if (moved) {
       moved = move_file(target, aside, false);
@@ -193,8 +186,8 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
     const failure why =
         windows_failure(fmt::format("the game file {} could not be moved aside", path_to_utf8(target)),
                         moved.error().code, game_folder_);
-    if (const result<> back = put_back(game_folder_, staging(), moved_); !back) {
-      throw_left(fmt::format("{}; {}. {}", why.what, back.error().what, originals_left_in(staging())));
+    if (const result<> back = move_files_between(staged(), game_folder_, moved_, true); !back) {
+      throw_left(fmt::format("{}; {}. {}", why.what, back.error().what, originals_left_in(staged())));
     }
     clear_staging();
     throw_unchanged(why);
@@ -202,13 +195,13 @@ void staged_replacement::move_aside(const std::vector<fs::path>& existing) {
 }
 
 bool staged_replacement::clear_staging() {
-  (void)delete_file(staging() / created_list_name);  // one that stays names only what is gone already
-  return remove_empty_tree(staging());
+  (void)delete_file(staged() / created_list_name);  // one that stays names only what is gone already
+  return remove_empty_tree(staged());
 }
 
 void staged_replacement::commit() {
   const fs::path committed = game_folder_ / committed_folder_name;
-  if (const result<> renamed = rename_when_free(staging(), committed); !renamed) {
+  if (const result<> renamed = rename_when_free(staged(), committed); !renamed) {
     roll_back(describe_windows_error(
         fmt::format("the copy succeeded, but recording that in {} failed", path_to_utf8(committed)),
         renamed.error().code));
@@ -222,9 +215,9 @@ void staged_replacement::commit_keeping(const fs::path& originals, const fs::pat
   if (moved_.empty()) {
     clear_staging();
   } else {
-    (void)delete_file(staging() / created_list_name);  // one that stays names only what the record names
+    (void)delete_file(staged() / created_list_name);  // one that stays names only what the record names
   }
-  result<> renamed = moved_.empty() ? result<>() : rename_when_free(staging(), originals);
+  result<> renamed = moved_.empty() ? result<>() : rename_when_free(staged(), originals);
   const bool kept = renamed && !moved_.empty();
   pause_for_test(L"committing");
   if (renamed) {
@@ -237,7 +230,7 @@ void staged_replacement::commit_keeping(const fs::path& originals, const fs::pat
       fmt::format("the copy succeeded, but keeping the game's files in {} failed", path_to_utf8(committed)),
       renamed.error().code);
   if (kept) {
-    if (const result<> back = move_file(originals, staging(), false); !back) {
+    if (const result<> back = move_file(originals, staged(), false); !back) {
       throw_left(describe_windows_error(
           fmt::format("{}; moving them back failed. {}", why, originals_left_in(originals)),
           back.error().code));
@@ -247,28 +240,23 @@ void staged_replacement::commit_keeping(const fs::path& originals, const fs::pat
 }
 
 void staged_replacement::roll_back(const std::string& reason) {
-  std::optional<std::string> undo_failure;
-  const auto note = [&](const result<>& step) {
-    if (!step && !undo_failure) {
-      undo_failure = step.error().what;
-    }
-  };
+  std::optional<std::string> undo_failure;  // the first one
   for (const fs::path& relative : destinations_) {
     const fs::path target = game_folder_ / relative;
-    if (const result<> deleted = delete_file(target); !deleted) {
-      note(windows_failure(fmt::format("removing the patch file {} failed", path_to_utf8(target)),
-                           deleted.error().code));
+    if (const result<> deleted = delete_file(target); !deleted && !undo_failure) {
+      undo_failure = describe_windows_error(
+          fmt::format("removing the patch file {} failed", path_to_utf8(target)), deleted.error().code);
     }
   }
-  const result<> back = put_back(game_folder_, staging(), moved_);
+  const result<> back = move_files_between(staged(), game_folder_, moved_, true);
   if (!back) {
     undo_failure = undo_failure ? *undo_failure + "; " + back.error().what : back.error().what;
   }
   remove_empty_folders(created_folders_);
   // Whatever could not be undone, the list stays for the next run to try again.
-  const bool originals_left = undo_failure ? !remove_empty_tree(staging()) : !clear_staging();
+  const bool originals_left = undo_failure ? !remove_empty_tree(staged()) : !clear_staging();
   if (undo_failure) {
-    const std::string left = originals_left ? originals_left_in(staging()) : std::string();
+    const std::string left = originals_left ? originals_left_in(staged()) : std::string();
     throw_left(fmt::format("{}; undoing it, {}.{}{}", reason, *undo_failure, left.empty() ? "" : " ", left));
   }
   throw_unchanged(failure(reason));

@@ -59,14 +59,13 @@ class staged_replacement {
   const std::vector<std::filesystem::path>& replaced() const { return moved_; }
   const std::vector<std::filesystem::path>& created_folders() const { return created_folders_; }
   // Where the game's files wait, at their places below the game folder.
-  std::filesystem::path staged() const { return staging(); }
+  std::filesystem::path staged() const { return game_folder_ / staging_folder_name; }
   // Undoes the copy that failed for `reason`: deletes every destination file,
   // removes the folders the copy created and puts the originals back. Always
   // throws.
   [[noreturn]] void roll_back(const std::string& reason);
 
  private:
-  std::filesystem::path staging() const { return game_folder_ / staging_folder_name; }
   void list_created(const std::vector<std::filesystem::path>& files);
   // Deletes the list of what the copy creates, and the staging folder when
   // it holds nothing else; whether that folder is gone.

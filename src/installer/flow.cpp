@@ -50,12 +50,11 @@ exit_code report_missing_patch_files(const fs::path& folder) {
   return exit_code::failed;
 }
 
-// The sealed patch's files, checked; or the run's end, told to the player
-// (no box when the player cancelled the check).
-[[nodiscard]] std::variant<patch_files, exit_code> check_seal(const fs::path& archives,
-                                                              const patch_config& config,
-                                                              error_location& location,
-                                                              const player_messages& messages) {
+// The sealed patch's files, checked; or nothing when it is damaged, told to
+// the player, or the player cancelled the check.
+[[nodiscard]] std::optional<patch_files> check_seal(const fs::path& archives, const patch_config& config,
+                                                    error_location& location,
+                                                    const player_messages& messages) {
   progress_window progress(messages.title(), messages.checking());
   seal_check checked = check_sealed_patch(archives, config, location, progress);
   if (const auto* damaged = std::get_if<patch_damage>(&checked)) {
@@ -64,7 +63,7 @@ exit_code report_missing_patch_files(const fs::path& folder) {
   if (auto* patch = std::get_if<patch_files>(&checked)) {
     return std::move(*patch);
   }
-  return exit_code::failed;
+  return std::nullopt;
 }
 
 // The search's end when it found no folder of an accepted version: told,
@@ -151,11 +150,10 @@ exit_code run_installer(error_location& location, player_messages& messages) {
   // A sealed patch is checked first: a damaged one is no patch for any game.
   std::optional<patch_files> sealed;
   if (!config.checksums.empty()) {
-    std::variant<patch_files, exit_code> checked = check_seal(archives, config, location, messages);
-    if (const exit_code* end = std::get_if<exit_code>(&checked)) {
-      return *end;
+    sealed = check_seal(archives, config, location, messages);
+    if (!sealed) {
+      return exit_code::failed;
     }
-    sealed = std::get<patch_files>(std::move(checked));
   }
   version_check versions(config, archives, sealed ? &*sealed : nullptr);
   const game_search search = search_for_game(config, versions, location, messages);

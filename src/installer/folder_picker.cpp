@@ -53,12 +53,14 @@ std::optional<fs::path> pick_folder(const folder_picker_texts& texts, const std:
   return fs::path(path.get());
 }
 
-}  // namespace
-
+// Where the game's executable lies in `folder`: executable_path, else
+// process_name directly in it.
 fs::path executable_below(const fs::path& folder, const patch_config& config) {
   const std::string& relative = config.executable_path.empty() ? config.process_name : config.executable_path;
   return folder / path_from_utf8(relative);
 }
+
+}  // namespace
 
 std::optional<fs::path> ask_for_game_folder(const patch_config& config, version_check& versions,
                                             const player_messages& messages,

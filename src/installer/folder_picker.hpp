@@ -18,7 +18,3 @@
 std::optional<std::filesystem::path> ask_for_game_folder(const patch_config& config, version_check& versions,
                                                          const player_messages& messages,
                                                          const std::optional<std::filesystem::path>& start);
-
-// Where the game's executable lies in `folder`: executable_path, else
-// process_name directly in it. Throws only std::bad_alloc.
-std::filesystem::path executable_below(const std::filesystem::path& folder, const patch_config& config);

@@ -34,8 +34,6 @@ bool is_refusal(const failure& why) {
 
 }  // namespace
 
-player_messages::player_messages() : player_messages("en") {}
-
 player_messages::player_messages(std::string_view ui_language) : texts_(ui_language, {}) {}
 
 player_messages::player_messages(const patch_config& config, std::string_view ui_language)

@@ -28,7 +28,8 @@ fs::path destination_of(const fs::path& file, const fs::path& archives) {
   return relative;
 }
 
-patch_files unsealed_patch_files(const fs::path& archives, const folder_tree& listed) {
+patch_files read_unsealed_patch(const fs::path& archives) {
+  const folder_tree listed = list_archives(archives);
   for (const fs::path& link : listed.file_links) {
     if (link.filename() != "config.json") {
       throw installer_error(fmt::format("the patch file {} is a link to another file", path_to_utf8(link)));
@@ -45,8 +46,4 @@ patch_files unsealed_patch_files(const fs::path& archives, const folder_tree& li
     patch.sizes.push_back(listed.sizes[index]);
   }
   return patch;
-}
-
-patch_files read_unsealed_patch(const fs::path& archives) {
-  return unsealed_patch_files(archives, list_archives(archives));
 }

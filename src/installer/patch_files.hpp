@@ -20,17 +20,13 @@ bool holds_config(const std::filesystem::path& archives);
 // installer_error naming the folder when a folder cannot be listed.
 folder_tree list_archives(const std::filesystem::path& archives);
 
-// The files of an unsealed patch: every file of `listed` (the listing of
-// `archives`) except those named exactly "config.json" (at any depth;
-// case-sensitive), depth first in the order Windows lists them, each to
-// land at its place below archives. Links to folders are neither listed nor
-// entered. Throws installer_error naming the file when a file is a link to
-// another file, or would land in the installer's own folders.
-patch_files unsealed_patch_files(const std::filesystem::path& archives, const folder_tree& listed);
-
-// The patch in `archives` when config.json does not seal it: its files as
-// unsealed_patch_files gives them. Throws what list_archives and
-// unsealed_patch_files throw.
+// The patch in `archives` when config.json does not seal it: every file
+// below it (listed by list_archives) except those named exactly
+// "config.json" (at any depth; case-sensitive), depth first in the order
+// Windows lists them, each to land at its place below archives. Links to
+// folders are neither listed nor entered. Throws what list_archives throws,
+// and installer_error naming the file when a file is a link to another
+// file, or would land in the installer's own folders.
 patch_files read_unsealed_patch(const std::filesystem::path& archives);
 
 // The place of the patch file `file` below the game folder: its place below

@@ -63,15 +63,9 @@ checksum_line parse_line(std::string_view text, std::size_t line) {
 
 }  // namespace
 
-checksum_format_error::checksum_format_error(std::size_t line, const std::string& reason)
-    : installer_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
-
 std::optional<std::string> normalized_sha256(std::string_view text) {
   std::string lower = ascii_lower(text);
-  const bool hex = lower.size() == hex_digits && std::all_of(lower.begin(), lower.end(), [](char digit) {
-                     return (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f');
-                   });
-  return hex ? std::optional(std::move(lower)) : std::nullopt;
+  return lower.size() == hex_digits && is_lower_hex(lower) ? std::optional(std::move(lower)) : std::nullopt;
 }
 
 std::vector<checksum_line> read_checksums(std::string_view text, std::string_view own_path) {

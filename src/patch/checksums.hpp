@@ -18,13 +18,9 @@ struct checksum_line {
 
 // A line of a checksum file that is not in sha256sum's format or names no
 // file of the patch. what() is "line <n>: <reason>".
-class checksum_format_error : public installer_error {
- public:
-  checksum_format_error(std::size_t line, const std::string& reason);
-  std::size_t line() const noexcept { return line_; }
-
- private:
-  std::size_t line_;
+struct checksum_format_error : installer_error {
+  checksum_format_error(std::size_t line, const std::string& reason)
+      : installer_error("line " + std::to_string(line) + ": " + reason) {}
 };
 
 // Reads a checksum file in sha256sum's format: a line per file, 64

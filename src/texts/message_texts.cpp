@@ -31,12 +31,13 @@ constexpr std::pair<const char*, std::string text_fields::*> fields_by_name[] = 
 // The table: key -> language -> text, built into the program.
 json table() { return json::parse(messages_json); }
 
-std::vector<std::string> languages_of(const json& messages) {
-  std::vector<std::string> languages;
-  for (const auto& [language, text] : messages.at("installed").items()) {
-    languages.push_back(language);
+// The members of the JSON object `object`, in the table's order.
+std::vector<std::string> keys_of(const json& object) {
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : object.items()) {
+    keys.push_back(key);
   }
-  return languages;
+  return keys;
 }
 
 // `text` with "{}" standing for "{game}", as authors may write it.
@@ -45,16 +46,6 @@ std::string with_named_game(std::string text) {
     text.replace(at, 2, "{game}");
   }
   return text;
-}
-
-// Formats `text` with the fields named in `names`, each standing for itself:
-// whether the text fits them.
-void format_with_names(const std::string& text, const std::vector<std::string>& names) {
-  fmt::dynamic_format_arg_store<fmt::format_context> arguments;
-  for (const std::string& name : names) {
-    arguments.push_back(fmt::arg(name.c_str(), "{" + name + "}"));
-  }
-  (void)fmt::vformat(text, arguments);  // only whether it throws counts
 }
 
 // The names of the fields that `text` holds, in the order they come.
@@ -70,13 +61,11 @@ std::vector<std::string> fields_in(const std::string& text) {
 
 }  // namespace
 
-message_texts::message_texts() : message_texts("en", {}) {}
-
-message_texts::message_texts(std::string_view tag, std::map<std::string, std::string> overrides)
-    : language_(table_language(tag)) {
+message_texts::message_texts(std::string_view tag, std::map<std::string, std::string> overrides) {
+  const std::string language = table_language(tag);
   const json messages = table();
   for (const auto& [key, translations] : messages.items()) {
-    const auto translated = translations.find(language_);
+    const auto translated = translations.find(language);
     texts_[key] = (translated != translations.end() ? *translated : translations.at("en")).get<std::string>();
   }
   for (auto& [key, text] : overrides) {
@@ -101,7 +90,7 @@ std::string message_texts::operator()(std::string_view key, const text_fields& f
 
 std::string table_language(std::string_view tag) {
   const std::string wanted = ascii_lower(tag);
-  const std::vector<std::string> languages = languages_of(table());
+  const std::vector<std::string> languages = message_languages();
   for (const std::string& language : languages) {
     if (ascii_lower(language) == wanted) {
       return language;
@@ -132,31 +121,26 @@ result<> check_message_override(std::string_view key, const std::string& text) {
   }
   // Only the fields of the English text are given: any other is an error.
   const std::vector<std::string> allowed = fields_in(entry->at("en").get<std::string>());
+  // Each allowed field stands for itself: only whether formatting throws counts.
+  fmt::dynamic_format_arg_store<fmt::format_context> arguments;
+  for (const std::string& name : allowed) {
+    arguments.push_back(fmt::arg(name.c_str(), "{" + name + "}"));
+  }
   try {
-    format_with_names(with_named_game(text), allowed);
+    (void)fmt::vformat(with_named_game(text), arguments);
   } catch (const fmt::format_error&) {
-    std::string names;
-    for (const std::string& name : allowed) {
-      names += (names.empty() ? "{" : ", {") + name + "}";
-    }
-    const std::string allowed_fields = names.empty()
-                                           ? "may hold no fields in braces"
-                                           : "may hold only the fields " + names + ", each in braces";
+    const std::string allowed_fields =
+        allowed.empty()
+            ? "may hold no fields in braces"
+            : fmt::format("may hold only the fields {{{}}}, each in braces", fmt::join(allowed, "}, {"));
     return failure("messages: the text for \"" + std::string(key) + "\" " + allowed_fields + ": " + text);
   }
   return {};
 }
 
-std::vector<std::string> message_languages() { return languages_of(table()); }
+std::vector<std::string> message_languages() { return keys_of(table().at("installed")); }
 
-std::vector<std::string> message_keys() {
-  std::vector<std::string> keys;
-  const json messages = table();
-  for (const auto& [key, translations] : messages.items()) {
-    keys.push_back(key);
-  }
-  return keys;
-}
+std::vector<std::string> message_keys() { return keys_of(table()); }
 
 std::string table_text(std::string_view language, std::string_view key) {
   const json messages = table();

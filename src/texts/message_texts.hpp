@@ -26,8 +26,6 @@ struct text_fields {
 // each replaceable by the patch author's own wording.
 class message_texts {
  public:
-  // English, as written in the table.
-  message_texts();
   // The table's language for `tag` (see table_language), with `overrides`
   // from key to text in place of the table's; an override may write {} for
   // {game}. Throws std::invalid_argument naming the key for an override that
@@ -37,10 +35,8 @@ class message_texts {
   // The text of `key` with its fields filled in. Throws std::out_of_range for
   // a key the table does not have.
   std::string operator()(std::string_view key, const text_fields& fields = {}) const;
-  const std::string& language() const { return language_; }
 
  private:
-  std::string language_;
   std::map<std::string, std::string, std::less<>> texts_;
 };
 

@@ -2,14 +2,7 @@
 
 #include "installer/install_path.hpp"
 #include "steam/steam_install.hpp"
-#include "stores/ea_install.hpp"
-#include "stores/epic_install.hpp"
-#include "stores/heroic_install.hpp"
-#include "stores/humble_install.hpp"
-#include "stores/legacy_install.hpp"
-#include "stores/registry_stores.hpp"
-#include "stores/uninstall_stores.hpp"
-#include "stores/xbox_install.hpp"
+#include "stores/store_lookups.hpp"
 
 namespace fs = std::filesystem;
 

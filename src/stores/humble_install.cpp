@@ -1,4 +1,4 @@
-#include "stores/humble_install.hpp"
+#include "stores/store_lookups.hpp"
 
 #include "stores/launcher_file.hpp"
 #include "stores/launcher_list.hpp"

@@ -1,4 +1,4 @@
-#include "stores/legacy_install.hpp"
+#include "stores/store_lookups.hpp"
 
 #include "base/ascii.hpp"
 #include "stores/launcher_file.hpp"

@@ -1,4 +1,4 @@
-#include "stores/registry_stores.hpp"
+#include "stores/store_lookups.hpp"
 
 #include "stores/launcher_registry.hpp"
 #include "system/file_operations.hpp"

@@ -1,4 +1,4 @@
-#include "stores/uninstall_stores.hpp"
+#include "stores/store_lookups.hpp"
 
 #include "base/ascii.hpp"
 #include "stores/launcher_file.hpp"

@@ -77,9 +77,15 @@ std::wstring identity_of(const fs::path& path) {
 
 bool library_search::first_reading_of(const fs::path& file) { return read_.insert(identity_of(file)).second; }
 
-bool library_search::first_visit(const fs::path& library) {
+unique_file library_search::manifest_in(const fs::path& library, const fs::path& written, bool again) {
   libraries_.push_back(library);
-  return read_.insert(identity_of(library)).second;
+  if (!read_.insert(identity_of(library)).second && !again) {
+    log_.write(L"Steam library {} passed over: searched already\n", library.native());
+    return {};
+  }
+  unique_file manifest = open_shared_text_file(written / "steamapps" / manifest_name(config_));
+  log_.write(L"manifest found in {}: {}\n", library.native(), manifest ? L"true" : L"false");
+  return manifest;
 }
 
 std::optional<fs::path> library_search::in_library_list(const fs::path& list_file, path_form form) {
@@ -112,13 +118,10 @@ std::optional<fs::path> library_search::holding_manifest(const acf_object& libra
       continue;
     }
     const fs::path normal = library->lexically_normal();
-    if (!first_visit(normal) && form == path_form::unix_path) {
-      log_.write(L"Steam library {} passed over: searched already\n", normal.native());
-      continue;
-    }
-    // Opened through the path as written, as the Steam client does.
-    manifest = open_shared_text_file(*library / "steamapps" / manifest_name(config_));
-    log_.write(L"manifest found in {}: {}\n", normal.native(), manifest ? L"true" : L"false");
+    // The Windows client's list is searched entry by entry as it always
+    // was; only Steam for Linux's, read after it, pass over a library read
+    // before.
+    manifest = manifest_in(normal, *library, form == path_form::windows);
     if (manifest) {
       return normal;
     }
@@ -127,16 +130,8 @@ std::optional<fs::path> library_search::holding_manifest(const acf_object& libra
 }
 
 std::optional<fs::path> library_search::in_library(const fs::path& library) {
-  if (!first_visit(library)) {
-    log_.write(L"Steam library {} passed over: searched already\n", library.native());
-    return std::nullopt;
-  }
-  const unique_file manifest = open_shared_text_file(library / "steamapps" / manifest_name(config_));
-  log_.write(L"manifest found in {}: {}\n", library.native(), manifest ? L"true" : L"false");
-  if (!manifest) {
-    return std::nullopt;
-  }
-  return game_folder_in(library, manifest);
+  const unique_file manifest = manifest_in(library, library, false);
+  return manifest ? game_folder_in(library, manifest) : std::nullopt;
 }
 
 std::optional<fs::path> library_search::game_folder_in(const fs::path& library, const unique_file& manifest) {

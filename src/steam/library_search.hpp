@@ -54,7 +54,12 @@ class library_search {
                                                         unique_file& manifest);
   std::optional<std::filesystem::path> game_folder_in(const std::filesystem::path& library,
                                                       const unique_file& manifest);
-  bool first_visit(const std::filesystem::path& library);
+  // Notes `library` as looked into, and opens its app manifest through
+  // `written`, the path as its list writes it, as the Steam client does;
+  // nothing, and logged, when it does not open or, unless `again`, when the
+  // library was looked into before.
+  unique_file manifest_in(const std::filesystem::path& library, const std::filesystem::path& written,
+                          bool again);
 
   const patch_config& config_;
   search_log& log_;

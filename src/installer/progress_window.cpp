@@ -22,11 +22,10 @@ struct progress_window::com_state {
   com_ptr<IProgressDialog> dialog;
 };
 
-progress_window::progress_window(std::wstring title, std::wstring action, std::chrono::milliseconds delay)
+progress_window::progress_window(std::wstring title, std::wstring action)
     : title_(std::move(title)),
       action_(std::move(action)),
-      opens_at_(std::chrono::steady_clock::now() + delay),
-      next_update_(opens_at_) {}
+      next_update_(std::chrono::steady_clock::now() + std::chrono::seconds(1)) {}
 
 progress_window::~progress_window() {
   if (com_ && com_->dialog) {

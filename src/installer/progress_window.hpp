@@ -9,13 +9,12 @@ struct IProgressDialog;
 
 // The shell's own progress window, the one Explorer shows while it copies,
 // with a bar, the item being worked on and a Cancel button. It opens only
-// once the work has taken longer than `delay`, so that quick work shows
+// once the work has taken longer than a second, so that quick work shows
 // nothing, and closes with its scope.
 class progress_window {
  public:
   // `title` is the window's title, `action` its first line. Throws nothing.
-  progress_window(std::wstring title, std::wstring action,
-                  std::chrono::milliseconds delay = std::chrono::seconds(1));
+  progress_window(std::wstring title, std::wstring action);
   ~progress_window();
   progress_window(const progress_window&) = delete;
   progress_window& operator=(const progress_window&) = delete;
@@ -30,7 +29,6 @@ class progress_window {
 
   std::wstring title_;
   std::wstring action_;
-  std::chrono::steady_clock::time_point opens_at_;
   std::chrono::steady_clock::time_point next_update_;
   struct com_state;
   std::unique_ptr<com_state> com_;

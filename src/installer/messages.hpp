@@ -25,8 +25,9 @@ struct folder_picker_texts {
 // as they come. Throw only std::bad_alloc.
 class player_messages {
  public:
-  // Before config.json is read: the language of `ui_language`'s table ("en"
-  // when the table has nothing nearer), English for a failure.
+  // Before config.json is read: in the language of `ui_language`'s table
+  // ("en" when the table has nothing nearer); English, unless told, for a
+  // failure.
   explicit player_messages(std::string_view ui_language = "en");
   // In config.json's language (English without one; the Windows user
   // interface's, `ui_language`, for "auto"), with its own wording.

@@ -185,7 +185,16 @@ class hashing_pool {
 
 }  // namespace
 
-std::string to_hex(const sha256_digest& digest) { return fmt::format("{:02x}", fmt::join(digest, "")); }
+std::string to_hex(const sha256_digest& digest) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(2 * digest.size());
+  for (const std::uint8_t byte : digest) {
+    hex += digits[byte >> 4];
+    hex += digits[byte & 0xF];
+  }
+  return hex;
+}
 
 sha256::sha256() : library_(std::make_unique<bcrypt_library>()) {}
 

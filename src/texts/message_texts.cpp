@@ -129,10 +129,13 @@ result<> check_message_override(std::string_view key, const std::string& text) {
   try {
     (void)fmt::vformat(with_named_game(text), arguments);
   } catch (const fmt::format_error&) {
-    const std::string allowed_fields =
-        allowed.empty()
-            ? "may hold no fields in braces"
-            : fmt::format("may hold only the fields {{{}}}, each in braces", fmt::join(allowed, "}, {"));
+    std::string names;
+    for (const std::string& name : allowed) {
+      names += (names.empty() ? "{" : ", {") + name + "}";
+    }
+    const std::string allowed_fields = names.empty()
+                                           ? "may hold no fields in braces"
+                                           : "may hold only the fields " + names + ", each in braces";
     return failure("messages: the text for \"" + std::string(key) + "\" " + allowed_fields + ": " + text);
   }
   return {};

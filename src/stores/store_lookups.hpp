@@ -47,10 +47,10 @@ std::optional<std::filesystem::path> locate_ea_install(const patch_config& confi
 // The Epic Games launcher: among its install manifests (*.item in <data
 // folder>\Manifests, the data folder from
 // HKLM\SOFTWARE\Epic Games\EpicGamesLauncher, value AppDataPath, 32-bit
-// registry, else <ProgramData>\Epic\EpicGamesLauncher\Data), the first in name order whose
-// AppName is epic_app_name and whose install is complete gives its
-// InstallLocation. Manifests larger than 1 MiB, not JSON objects or lacking
-// those members are passed over.
+// registry, else <ProgramData>\Epic\EpicGamesLauncher\Data), the first in
+// name order whose AppName is epic_app_name and whose install is complete
+// gives its InstallLocation. Manifests larger than 1 MiB, not JSON objects
+// or lacking those members are passed over.
 std::optional<std::filesystem::path> locate_epic_install(const patch_config& config, search_log& log);
 
 // The Xbox app: on each fixed drive, in drive letter order, each folder that
@@ -73,8 +73,9 @@ std::optional<std::filesystem::path> locate_xbox_install(const patch_config& con
 std::optional<std::filesystem::path> locate_heroic_install(const patch_config& config, search_log& log);
 
 // The Legacy Games launcher: among the subkeys of
-// HKEY_CURRENT_USER\Software\Legacy Games, one per game, the first whose string value InstallerUUID is
-// legacy_uuid (letter case aside) gives its value InstDir.
+// HKEY_CURRENT_USER\Software\Legacy Games, one per game, the first whose
+// string value InstallerUUID is legacy_uuid (letter case aside) gives its
+// value InstDir.
 std::optional<std::filesystem::path> locate_legacy_install(const patch_config& config, search_log& log);
 
 // The Humble App, in its settings Humble App\config.json in the roaming

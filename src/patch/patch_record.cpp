@@ -17,6 +17,14 @@ using nlohmann::json;
 // take for a record it understands.
 constexpr int record_format = 1;
 
+// Whether `document` says it is of the format this installer reads. The
+// number is compared as JSON, not converted: a format of 1e300 or 1.5 is
+// another format, not an int out of range or a 1.
+bool of_record_format(const json& document) {
+  const json& format = document.at("format");
+  return format.is_number_integer() && format == record_format;
+}
+
 // Whether Windows takes `stem`, a name in lower case without its extension,
 // for a device: the console, a printer, a serial or parallel port, or
 // nothing at all. A port's number may be one of the superscripts 1 to 3.
@@ -121,7 +129,7 @@ std::string record_json(const patch_record& record) {
 patch_record read_patch_record(std::string_view text) {
   try {
     const json document = json::parse(text);
-    if (document.at("format").get<int>() != record_format) {
+    if (!of_record_format(document)) {
       throw record_error("the record is of another format");
     }
     patch_record record;
@@ -150,7 +158,7 @@ std::string created_paths_json(const created_paths& created) {
 created_paths read_created_paths(std::string_view text) {
   try {
     const json document = json::parse(text);
-    if (document.at("format").get<int>() != record_format) {
+    if (!of_record_format(document)) {
       throw record_error("the list of created files is of another format");
     }
     return {checked_paths(document, "created_files"), checked_paths(document, "created_folders")};

@@ -84,6 +84,9 @@ TEST(patch_record, refuses_a_record_that_cannot_be_trusted) {
   const std::pair<const char*, std::string> rows[] = {
       {"cut short", whole.substr(0, whole.size() / 2)},
       {"another format", with("format", 2)},
+      {"a format no int holds", with("format", 1e300)},
+      {"a format that is no whole number", with("format", 1.5)},
+      {"a format in words", with("format", "1")},
       {"a path that climbs out", with("created_files", {"../../Windows/win.ini"})},
       {"an absolute path", with("replaced_files", {"C:/Windows/win.ini"})},
       {"a backslash path", with("created_folders", {"Data\\Maps"})},
@@ -140,6 +143,11 @@ TEST(patch_record, a_list_of_what_a_run_creates_reads_back_whole_or_not_at_all) 
   EXPECT_EQ(read_created_paths(stored), created);
   // Killed while it was written: no list, rather than a part of one.
   EXPECT_THROW(static_cast<void>(read_created_paths(stored.substr(0, stored.size() / 2))), record_error);
+  for (const nlohmann::json format : {nlohmann::json(2), nlohmann::json(1e300), nlohmann::json(1.5)}) {
+    nlohmann::json document = nlohmann::json::parse(stored);
+    document["format"] = format;
+    EXPECT_THROW(static_cast<void>(read_created_paths(document.dump())), record_error) << format;
+  }
 }
 
 TEST(patch_record, reads_names_that_only_resemble_those_windows_takes_apart) {

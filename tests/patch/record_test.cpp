@@ -143,7 +143,7 @@ TEST(patch_record, a_list_of_what_a_run_creates_reads_back_whole_or_not_at_all) 
   EXPECT_EQ(read_created_paths(stored), created);
   // Killed while it was written: no list, rather than a part of one.
   EXPECT_THROW(static_cast<void>(read_created_paths(stored.substr(0, stored.size() / 2))), record_error);
-  for (const nlohmann::json format : {nlohmann::json(2), nlohmann::json(1e300), nlohmann::json(1.5)}) {
+  for (const nlohmann::json& format : {nlohmann::json(2), nlohmann::json(1e300), nlohmann::json(1.5)}) {
     nlohmann::json document = nlohmann::json::parse(stored);
     document["format"] = format;
     EXPECT_THROW(static_cast<void>(read_created_paths(document.dump())), record_error) << format;
